@@ -1,0 +1,1 @@
+#include "app/Form2.h"

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Frames and answers are logged at debug level as hex:
+// QT_LOGGING_RULES="zantolux.link.debug=true" zantolux
+Q_DECLARE_LOGGING_CATEGORY(lcLink)

@@ -1,0 +1,109 @@
+#include "link/QtSignPort.h"
+
+#include "link/LinkLog.h"
+
+#include <QSerialPort>
+
+namespace zlx {
+
+QtSignPort::QtSignPort(PortMap map, QObject *parent)
+    : SignPort(parent), m_map(std::move(map)), m_serial(new QSerialPort(this))
+{
+    connect(m_serial, &QSerialPort::readyRead, this, &QtSignPort::checkThreshold);
+}
+
+void QtSignPort::setPortNumber(int number)
+{
+    m_number = number;
+}
+
+void QtSignPort::setSettings(const PortSettings &settings)
+{
+    m_settings = settings;
+}
+
+void QtSignPort::setReceiveThreshold(int bytes)
+{
+    m_threshold = bytes;
+}
+
+// The receive event fires once at least the threshold of bytes is waiting; a threshold of 0
+// raises no event.
+void QtSignPort::checkThreshold()
+{
+    if (m_threshold > 0 && m_serial->bytesAvailable() >= m_threshold)
+        emit dataArrived();
+}
+
+bool QtSignPort::open()
+{
+    if (m_serial->isOpen())
+        m_serial->close();
+    const QString path = m_map.devicePath(m_number);
+    if (path.isEmpty())
+        return false;
+    m_serial->setPortName(path);
+    m_serial->setReadBufferSize(m_settings.inBufferSize);
+    if (!m_serial->open(QIODevice::ReadWrite)) {
+        qCDebug(lcLink) << "open" << path << "failed:" << m_serial->errorString();
+        return false;
+    }
+    // A pty has no line settings to speak of; their failure must not stop the exchange.
+    m_serial->setBaudRate(m_settings.baudRate);
+    m_serial->setDataBits(QSerialPort::Data8);
+    m_serial->setParity(QSerialPort::NoParity);
+    m_serial->setStopBits(QSerialPort::OneStop);
+    m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    return true;
+}
+
+void QtSignPort::close()
+{
+    if (m_serial->isOpen())
+        m_serial->close();
+}
+
+bool QtSignPort::isOpen() const
+{
+    return m_serial->isOpen();
+}
+
+void QtSignPort::discardInput()
+{
+    if (!m_serial->isOpen())
+        return;
+    m_serial->clear(QSerialPort::Input);
+    m_serial->readAll();
+}
+
+bool QtSignPort::write(const QByteArray &bytes)
+{
+    if (!m_serial->isOpen())
+        return false;
+    return m_serial->write(bytes) == bytes.size();
+}
+
+QByteArray QtSignPort::read()
+{
+    if (!m_serial->isOpen())
+        return {};
+    return m_serial->read(m_settings.inputLen);
+}
+
+qint64 QtSignPort::bytesWaiting() const
+{
+    return m_serial->isOpen() ? m_serial->bytesAvailable() : 0;
+}
+
+bool QtSignPort::drain()
+{
+    if (!m_serial->isOpen())
+        return false;
+    while (m_serial->bytesToWrite() > 0) {
+        if (!m_serial->waitForBytesWritten(1000))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace zlx

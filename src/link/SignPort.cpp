@@ -1,0 +1,5 @@
+#include "link/SignPort.h"
+
+namespace zlx {
+SignPort::~SignPort() = default;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/MessageStore.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Project files (*.zlx): one entry per line, each ended by CR LF, 20 lines per page, no header.
+namespace zlx::project {
+
+inline constexpr int kMaxLines = 820;  // page indexes 0..40
+
+// The file's bytes for page indexes 0..pages-1, every row written.
+QByteArray encode(const MessageStore &store, int pages);
+
+// The entries of a file: CR LF or CR alone ends a line, LF elsewhere is part of it, the last
+// line may have no end. nullopt when the file has more than kMaxLines lines.
+std::optional<QList<QByteArray>> decodeLines(const QByteArray &bytes);
+
+// Loads decoded lines into an emptied store: line k is (k div 20, k mod 20).
+void load(const QList<QByteArray> &lines, MessageStore &store);
+
+}  // namespace zlx::project
