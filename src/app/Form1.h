@@ -1,2 +1,100 @@
 #pragma once
+
+#include "link/SignLink.h"
+#include "model/MessageStore.h"
+
+#include <QString>
 #include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+class QTabWidget;
+
+namespace zlx {
+
+class MessagePresenter;
+class PageEditor;
+class SignPort;
+class Ticker;
+
+enum class FileDialogKind { Open, Save };
+
+// The main window: the command buttons, the status bar and the editor, wired to the sign link
+// and to project files. Its handlers carry the system's names and stay thin.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    // The window takes the port (the real one, or a virtual sign's) and the two link timers;
+    // without timers it makes real ones.
+    explicit Form1(std::unique_ptr<SignPort> port, std::unique_ptr<Ticker> timer1 = {},
+                   std::unique_ptr<Ticker> timer2 = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    MessageStore &store() { return m_store; }
+    PageEditor *editor() const { return m_editor; }
+    SignLink *link() const { return m_link; }
+    QString projectFileName() const { return m_projectFileName; }
+    QString panelText(int panel) const;
+
+    QToolButton *cmdNuevo = nullptr;
+    QToolButton *cmdAbrir = nullptr;
+    QToolButton *cmdGuardar = nullptr;
+    QToolButton *cmdEnviar = nullptr;
+    QToolButton *cmdLeer = nullptr;
+    QPushButton *cmdPrueba = nullptr;
+    QTabWidget *SSTab1 = nullptr;
+
+    // Tests replace the modal boxes and the file dialogs.
+    void setMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
+    using FileChooser = std::function<QString(FileDialogKind)>;
+    void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+
+    // The focus order the reset leaves, for tests and for the window itself.
+    QList<QWidget *> focusOrder() const;
+
+public slots:
+    void Form_Load();
+    void cmdNuevo_Click();
+    void cmdAbrir_Click();
+    void cmdGuardar_Click();
+    void cmdEnviar_Click();
+    void cmdLeer_Click();
+
+private:
+    void buildWindow();
+    void buildStatusBar();
+    void applyTabOrder();
+    void wireLink();
+    void showMessage(MessageIcon icon, const QString &text);
+    void setPanel(int panel, const QString &text);
+    void onSignFound();
+    void onReadCompleted(const QList<QByteArray> &images);
+    void onReadAbandoned();
+    bool modelKnown();
+    int pagesToSave() const;
+    QString chooseFileWithDialog(FileDialogKind kind);
+
+    MessageStore m_store;
+    PageEditor *m_editor = nullptr;
+    SignLink *m_link = nullptr;
+    std::array<QLabel *, 3> m_panels{};
+    std::unique_ptr<MessagePresenter> m_presenter;
+    FileChooser m_chooseFile;
+    QString m_projectFileName;
+
+    // What was in the editor before a read-back, given back if the read-back does not complete.
+    struct Snapshot
+    {
+        MessageStore store;
+        int page = 1;
+        int visibleRows = 4;
+    };
+    std::unique_ptr<Snapshot> m_beforeRead;
+};
+
+}  // namespace zlx

@@ -3,6 +3,7 @@
 #include "model/MessageStore.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "link/Ticker.h"
+
+// A timer that ticks only when the test says so.
+class ManualTicker final : public zlx::Ticker
+{
+    Q_OBJECT
+public:
+    void setInterval(std::chrono::milliseconds interval) override { m_interval = interval; }
+    std::chrono::milliseconds interval() const override { return m_interval; }
+    void setEnabled(bool enabled) override { m_enabled = enabled; }
+    bool isEnabled() const override { return m_enabled; }
+
+    // A tick as the real timer would give it: only while enabled with an interval.
+    bool fire()
+    {
+        if (!m_enabled || m_interval.count() == 0)
+            return false;
+        emit tick();
+        return true;
+    }
+
+private:
+    std::chrono::milliseconds m_interval{0};
+    bool m_enabled = false;
+};
