@@ -1,1 +1,164 @@
 #include "link/PageImages.h"
+
+#include "link/Frames.h"
+#include "model/MessageEntry.h"
+
+#include <algorithm>
+
+namespace zlx {
+
+namespace {
+
+constexpr char kMarker = char(0xFF);
+constexpr qsizetype kTitleSize = 14;
+constexpr int kUnitBytes = 256;
+
+// The title row has the shape of a record: effect 1, amount 2, font 3, "NN PAGINA ".
+QByteArray titleRow(int pageIndex)
+{
+    QByteArray t("\x01\x02\x03", 3);
+    const int number = pageIndex + 1;
+    t.append(char('0' + (number / 10) % 10));
+    t.append(char('0' + number % 10));
+    t.append(" PAGINA ");
+    t.append('\0');
+    return t;
+}
+
+// Digits become byte values; findUnsendableEntry tells the caller beforehand when an entry
+// has no faithful record, so a malformed one is only encoded as best it can be.
+QByteArray record(const QByteArray &e)
+{
+    QByteArray r;
+    r.reserve(e.size() + 1);
+    for (qsizetype i = 0; i < e.size(); ++i) {
+        const char c = e.at(i);
+        r.append((i == 0 || i == 2) ? char(quint8(c) - quint8('0')) : c);
+    }
+    r.append('\0');
+    return r;
+}
+
+// Rows in use run from row 0 to the first empty entry. An entry with effect '0' counts as
+// empty too: its 0 effect byte behind a record's 0 would read back as the end of the page.
+int rowsInUse(const MessageStore &store, int page)
+{
+    int r = 0;
+    while (r < MessageStore::kRowsPerPage && !entry::isEmpty(store.entry(page, r)))
+        ++r;
+    return r;
+}
+
+int pagesToWalk(const SignModel &model)
+{
+    return std::clamp(model.pageCount, 0, int(MessageStore::kPagesInUse));
+}
+
+QString entryProblem(const QByteArray &e)
+{
+    if (e.size() < 3)
+        return QStringLiteral("la fila está incompleta");
+    const int effect = entry::effectDigit(e);
+    if (effect < 1 || effect > 9)
+        return QStringLiteral("el efecto no es válido");
+    const int font = entry::fontDigit(e);
+    if (font < 1 || font > 3)
+        return QStringLiteral("la fuente no es 1, 2 ni 3");
+    if (entry::amount(e) == 0)
+        return QStringLiteral("la cantidad es 0");
+    // A 0 in the text would end the record early on the sign.
+    if (entry::storedText(e).contains('\0'))
+        return QStringLiteral("el texto contiene un carácter de código 0");
+    return {};
+}
+
+}  // namespace
+
+PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model)
+{
+    PageImageBuild build;
+    const qsizetype limit = model.pageBytes();
+    for (int p = 0; p < pagesToWalk(model); ++p) {
+        if (entry::isEmpty(store.entry(p, 0))) {
+            build.images.append(QByteArray(1, kMarker));
+            break;
+        }
+        QByteArray image = titleRow(p);
+        const int rows = rowsInUse(store, p);
+        for (int r = 0; r < rows; ++r)
+            image.append(record(store.entry(p, r)));
+        // Keep room for the closing 0, and end a cut record with its own 0.
+        if (image.size() > limit - 1) {
+            image.truncate(limit - 2);
+            image.append('\0');
+            build.cutPages.append(p);
+        }
+        image.append('\0');
+        build.images.append(image);
+    }
+    return build;
+}
+
+QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignModel &model)
+{
+    QList<QByteArray> frames;
+    for (qsizetype p = 0; p < images.size(); ++p) {
+        const QByteArray &image = images.at(p);
+        int high = model.firstUnit(int(p));
+        int low = 0;
+        for (qsizetype at = 0; at < image.size(); at += frames::kMaxData) {
+            frames.append(frames::writeFrame(quint8(high), quint8(low),
+                                             image.mid(at, frames::kMaxData)));
+            low += frames::kMaxData;
+            if (low == kUnitBytes) {
+                low = 0;
+                ++high;
+            }
+        }
+    }
+    return frames;
+}
+
+void decodePageImages(const QList<QByteArray> &images, int pageCount, MessageStore &store)
+{
+    const qsizetype pages = std::min<qsizetype>(
+        {qsizetype(pageCount), images.size(), qsizetype(MessageStore::kPageSlots)});
+    for (qsizetype i = 0; i < pages; ++i) {
+        const QByteArray &image = images.at(i);
+        if (image.isEmpty())
+            return;  // the program ended before this page
+        qsizetype at = kTitleSize;
+        for (int j = 0; j < MessageStore::kRowsPerPage && at < image.size(); ++j) {
+            const qsizetype zero = image.indexOf('\0', at);
+            if (zero < 0)
+                break;  // a piece that was never closed is no row
+            const QByteArray rec = image.mid(at, zero - at);
+            if (rec.size() < 3)
+                break;  // also the page's closing 0
+            const int effect = quint8(rec.at(0));
+            const int font = quint8(rec.at(2));
+            if (effect < 1 || effect > 9 || font < 1 || font > 3)
+                break;
+            store.setEntry(int(i), j,
+                           entry::make(effect, quint8(rec.at(1)), char('0' + font), rec.mid(3)));
+            at = zero + 1;
+        }
+    }
+}
+
+std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const SignModel &model)
+{
+    for (int p = 0; p < pagesToWalk(model); ++p) {
+        const int rows = rowsInUse(store, p);
+        if (rows == 0)
+            return std::nullopt;  // the marker page: nothing from here on is sent
+        for (int r = 0; r < rows; ++r) {
+            const QString problem = entryProblem(store.entry(p, r));
+            if (!problem.isEmpty())
+                return EntryFault{p, r, problem};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace zlx
