@@ -1,1 +1,71 @@
 #include "editor/EditorRow.h"
+
+#include "editor/Layout.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace zlx {
+
+namespace {
+
+constexpr int kFirstRowTop = 960;
+constexpr int kRowPitch = 360;
+constexpr int kRowHeight = 315;
+
+// Typed text never becomes an item: each box keeps exactly the items the program gives it.
+QComboBox *makeCombo(QWidget *frame, const QString &name)
+{
+    auto *box = new QComboBox(frame);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setDuplicatesEnabled(false);
+    return box;
+}
+
+}  // namespace
+
+EditorRow::EditorRow(int r, QWidget *frame)
+    : QObject(frame)
+    , m_index(r)
+{
+    const int top = kFirstRowTop + kRowPitch * r;
+    const QString n = QString::number(r);
+
+    cmbEfecto = makeCombo(frame, QStringLiteral("cmbEfecto_") + n);
+    cmbEfecto->setGeometry(twipsRect(120, top, 1455, kRowHeight));
+    cmbEfecto->setEditText(QStringLiteral("Texto Fijo"));
+
+    Text2 = new QLineEdit(frame);
+    Text2->setObjectName(QStringLiteral("Text2_") + n);
+    Text2->setGeometry(twipsRect(1560, top, 855, kRowHeight));
+
+    cmbVelocidad = makeCombo(frame, QStringLiteral("cmbVelocidad_") + n);
+    cmbVelocidad->setGeometry(twipsRect(2400, top, 615, kRowHeight));
+
+    cmbFuente = makeCombo(frame, QStringLiteral("cmbFuente_") + n);
+    cmbFuente->setGeometry(twipsRect(3000, top, 735, kRowHeight));
+    cmbFuente->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+
+    Text1 = new QLineEdit(frame);
+    Text1->setObjectName(QStringLiteral("Text1_") + n);
+    Text1->setGeometry(twipsRect(3720, top, 6255, kRowHeight));
+}
+
+void EditorRow::setVisible(bool visible)
+{
+    for (QWidget *w : {static_cast<QWidget *>(cmbEfecto), static_cast<QWidget *>(Text2),
+                       static_cast<QWidget *>(cmbVelocidad), static_cast<QWidget *>(cmbFuente),
+                       static_cast<QWidget *>(Text1)})
+        w->setVisible(visible);
+}
+
+bool EditorRow::isVisible() const
+{
+    // Not QWidget::isVisible(): a row counts as shown while the window itself is hidden.
+    return !Text1->isHidden();
+}
+
+}  // namespace zlx

@@ -43,6 +43,9 @@ public:
     void ShowPage(int p);
     // currentPage 1, "PAGINA:  1", ShowPage(0): what open and read-back end with.
     void showFirstPage();
+    // Page `page` (1-based) with at least rows 0..visibleRows-1 shown: how a failed read-back
+    // gives the editor back.
+    void showPageNumber(int page, int visibleRows);
 
     // The editor's controls in the window's focus order (page bar, rows, trailing controls).
     QLabel *lblPagina() const { return m_lblPagina; }

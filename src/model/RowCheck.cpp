@@ -1,1 +1,114 @@
 #include "model/RowCheck.h"
+
+#include "model/MessageEntry.h"
+
+#include <QStringList>
+
+namespace zlx {
+
+namespace {
+
+// 13 is refused: a carriage return inside an entry would split its project-file line.
+constexpr int kCarriageReturn = 13;
+
+bool isControl(QChar ch)
+{
+    const auto code = ch.unicode();
+    return code < 32 || (code >= 127 && code <= 159);
+}
+
+bool textStorable(const QString &text)
+{
+    if (!entry::isLatin1(text))
+        return false;
+    for (QChar ch : text) {
+        if (isControl(ch))
+            return false;
+    }
+    return true;
+}
+
+// A whole number written with decimal digits only (blanks around it allowed), or -1.
+int wholeNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.size() > 3)
+        return -1;
+    int value = 0;
+    for (QChar ch : t) {
+        if (ch < u'0' || ch > u'9')
+            return -1;
+        value = value * 10 + (ch.unicode() - u'0');
+    }
+    return value;
+}
+
+}  // namespace
+
+const QStringList &effectNames()
+{
+    static const QStringList names{
+        QStringLiteral("Texto Fijo"), QStringLiteral("Parpadeo"), QStringLiteral("Caida"),
+        QStringLiteral("Desplazamiento"), QStringLiteral("Abrirse"), QStringLiteral("Pintado"),
+        QStringLiteral("Hora"), QStringLiteral("Color A"), QStringLiteral("Color B"),
+    };
+    return names;
+}
+
+RowCheckResult checkRow(const RowInput &row)
+{
+    RowCheckResult result;
+    // The text on screen decides: a selection edited afterwards no longer counts, and a typed
+    // effect name counts as that effect.
+    const QStringList &names = effectNames();
+    if (row.effectIndex >= 0 && row.effectIndex < names.size()
+        && names.at(row.effectIndex) == row.effectText)
+        result.effectIndex = row.effectIndex;
+    else
+        result.effectIndex = int(names.indexOf(row.effectText));
+    if (result.effectIndex < 0) {
+        result.problem = RowProblem::UnknownEffect;
+        return result;
+    }
+
+    const int amount = wholeNumber(row.amountText);
+    if (amount < 1 || amount > 255 || amount == kCarriageReturn) {
+        result.problem = RowProblem::BadAmount;
+        return result;
+    }
+    result.amount = amount;
+
+    if (row.fontText != u"1" && row.fontText != u"2" && row.fontText != u"3") {
+        result.problem = RowProblem::BadFont;
+        return result;
+    }
+    if (!textStorable(row.text))
+        result.problem = RowProblem::BadText;
+    return result;
+}
+
+QString rowProblemMessage(int page, int row, RowProblem problem)
+{
+    QString why;
+    switch (problem) {
+    case RowProblem::None:
+        return {};
+    case RowProblem::UnknownEffect:
+        why = QStringLiteral("el efecto debe ser uno de los de la lista.");
+        break;
+    case RowProblem::BadAmount:
+        why = QStringLiteral("la cantidad debe ser un número entero de 1 a 255 (distinto de 13).");
+        break;
+    case RowProblem::BadFont:
+        why = QStringLiteral("la fuente debe ser 1, 2 o 3.");
+        break;
+    case RowProblem::BadText:
+        why = QStringLiteral("el texto tiene un carácter que no se puede guardar "
+                             "(un salto de línea, un carácter de control o una letra "
+                             "fuera del alfabeto latino).");
+        break;
+    }
+    return QStringLiteral("No se puede guardar la página %1, fila %2: %3").arg(page).arg(row).arg(why);
+}
+
+}  // namespace zlx
