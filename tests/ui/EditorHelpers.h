@@ -1,0 +1,42 @@
+#pragma once
+
+#include "editor/PageEditor.h"
+#include "model/MessageStore.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+
+// Drives editor rows the way the operator does, through the row controls.
+namespace editortest {
+
+inline void fillRow(zlx::PageEditor &editor, int r, int effect, const QString &amount,
+                    const QString &font, const QString &text)
+{
+    zlx::EditorRow &row = editor.row(r);
+    row.cmbEfecto->setCurrentIndex(effect);
+    row.cmbVelocidad->setEditText(amount);
+    row.cmbFuente->setEditText(font);
+    row.Text1->setText(text);
+}
+
+inline bool hasFocusIn(const QWidget *w)
+{
+    const QWidget *f = QApplication::focusWidget();
+    return f && (f == w || w->isAncestorOf(f) || f->focusProxy() == w);
+}
+
+inline int visibleRows(const zlx::PageEditor &editor)
+{
+    int n = 0;
+    for (int r = 0; r < zlx::PageEditor::kRows; ++r)
+        n += editor.row(r).isVisible() ? 1 : 0;
+    return n;
+}
+
+inline QByteArray entryOf(char effect, int amount, char font, const QByteArray &text)
+{
+    return QByteArray(1, effect) + char(quint8(amount)) + font + text;
+}
+
+}  // namespace editortest

@@ -1,0 +1,422 @@
+#include "EditorHelpers.h"
+#include "model/RowCheck.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace editortest;
+
+class tst_PageEditor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void layout();
+    void reset_isIdempotent();
+
+    void saveShownPage_bytes_data();
+    void saveShownPage_bytes();
+    void saveThenShow_givesTheRowsBack();
+    void saveShownPage_stopsAtFirstEmptyEffect();
+    void showPage_fullAndEmptyPages();
+    void showPage_reappliesTheRuleOfTheSameEffect();
+    void showPage_malformedEntries();
+
+    void refusal_data();
+    void refusal();
+    void refusal_keepsThePageOnBajar();
+
+    void navigation_limits();
+    void navigation_nextAndBack();
+    void agregar_revealsRowsOneByOne();
+    void enter_movesFocusOnlyToAShownRow();
+
+private:
+    zlx::MessageStore m_store;
+    std::unique_ptr<zlx::PageEditor> m_editor;
+};
+
+void tst_PageEditor::init()
+{
+    m_store = {};
+    m_editor = std::make_unique<zlx::PageEditor>(m_store);
+    m_editor->reset();
+}
+
+void tst_PageEditor::cleanup() { m_editor.reset(); }
+
+void tst_PageEditor::layout()
+{
+    zlx::PageEditor &e = *m_editor;
+    QCOMPARE(e.size(), QSize(673, 545));
+    QCOMPARE(e.lblPagina()->geometry(), QRect(56, 16, 113, 17));
+    QCOMPARE(e.cmdBajar()->geometry(), QRect(0, 8, 33, 31));
+    QCOMPARE(e.cmdSubir()->geometry(), QRect(176, 8, 33, 31));
+    QCOMPARE(e.cmdAgregar()->geometry(), QRect(560, 16, 97, 25));
+    QCOMPARE(e.cmdAgregar()->text(), QStringLiteral("Agregar Fila"));
+    QCOMPARE(e.label(1)->text(), QStringLiteral("EFECTO"));
+    QCOMPARE(e.label(2)->text(), QStringLiteral("FUENTE"));
+    QCOMPARE(e.label(3)->text(), QStringLiteral("TEXTO"));
+    QCOMPARE(e.picture1()->geometry(), QRect(8, 128, 660, 411));
+    // Row 19 ends inside the frame; the picture lies beneath every row.
+    const zlx::EditorRow &last = e.row(19);
+    QCOMPARE(last.cmbEfecto->geometry(), QRect(8, 520, 97, 21));
+    QCOMPARE(last.Text2->geometry(), QRect(104, 520, 57, 21));
+    QCOMPARE(last.cmbVelocidad->geometry(), QRect(160, 520, 41, 21));
+    QCOMPARE(last.cmbFuente->geometry(), QRect(200, 520, 49, 21));
+    QCOMPARE(last.Text1->geometry(), QRect(248, 520, 417, 21));
+    QCOMPARE(e.children().indexOf(e.picture1()), 0);
+}
+
+void tst_PageEditor::reset_isIdempotent()
+{
+    fillRow(*m_editor, 0, 1, "60", "3", "HOLA");
+    for (int i = 0; i < 6; ++i)
+        m_editor->cmdAgregar_Click();
+    m_store.setEntry(39, 19, "1\x02" "1X");
+    for (int i = 0; i < 3; ++i)
+        m_editor->reset();
+
+    QCOMPARE(m_editor->nextRow(), 4);
+    QCOMPARE(m_editor->currentPage(), 1);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  1"));
+    QCOMPARE(visibleRows(*m_editor), 4);
+    QCOMPARE(m_store, zlx::MessageStore());
+    for (int r = 0; r < zlx::PageEditor::kRows; ++r) {
+        const zlx::EditorRow &row = m_editor->row(r);
+        QCOMPARE(row.isVisible(), r < 4);
+        QCOMPARE(row.cmbEfecto->count(), 9);
+        QCOMPARE(row.cmbEfecto->itemText(0), QStringLiteral("Texto Fijo"));
+        QCOMPARE(row.cmbEfecto->itemText(8), QStringLiteral("Color B"));
+        QCOMPARE(row.cmbEfecto->currentIndex(), -1);
+        QCOMPARE(row.cmbEfecto->currentText(), QString());
+        QCOMPARE(row.cmbFuente->count(), 3);
+        QCOMPARE(row.cmbFuente->currentText(), QString());
+        QVERIFY(row.Text2->isReadOnly());
+        QCOMPARE(row.Text2->text(), QString());
+        QCOMPARE(row.cmbVelocidad->currentText(), QString());
+        QCOMPARE(row.Text1->text(), QString());
+    }
+    // The amount list keeps the items of the row's last effect choice.
+    QCOMPARE(m_editor->row(0).cmbVelocidad->count(), 12);
+    QCOMPARE(m_editor->row(1).cmbVelocidad->count(), 0);
+}
+
+void tst_PageEditor::saveShownPage_bytes_data()
+{
+    QTest::addColumn<int>("effect");
+    QTest::addColumn<QString>("typedEffect");  // replaces the selection when not empty
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("stored");
+
+    QTest::newRow("Texto Fijo, 7 characters") << 0 << "" << "2" << "2" << "HOLA"
+                                              << QByteArray("1\x02" "2HOLA");
+    QTest::newRow("enye in the text") << 1 << "" << "4" << "1" << QStringLiteral("AÑOñ")
+                                      << QByteArray("2\x04" "1A\x1EO\x1F");
+    QTest::newRow("amount 10") << 2 << "" << "10" << "3" << "" << QByteArray("3\x0A" "3");
+    QTest::newRow("amount 209 stays 209") << 3 << "" << "209" << "2" << "x"
+                                          << QByteArray("4\xD1" "2x");
+    QTest::newRow("amount 241 stays 241") << 4 << "" << "241" << "2" << ""
+                                          << QByteArray("5\xF1" "2");
+    QTest::newRow("Hora sample time") << 6 << "" << "2" << "2" << "12:30 pm  "
+                                      << QByteArray("7\x02" "212:30 pm  ");
+    QTest::newRow("Color B") << 8 << "" << "3" << "3" << QStringLiteral("é")
+                             << QByteArray("9\x03" "3\xE9");
+    QTest::newRow("typed effect name") << -1 << "Caida" << "5" << "1" << "A"
+                                       << QByteArray("3\x05" "1A");
+}
+
+void tst_PageEditor::saveShownPage_bytes()
+{
+    QFETCH(int, effect);
+    QFETCH(QString, typedEffect);
+    QFETCH(QString, amount);
+    QFETCH(QString, font);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, stored);
+
+    fillRow(*m_editor, 0, effect, amount, font, text);
+    if (!typedEffect.isEmpty())
+        m_editor->row(0).cmbEfecto->setEditText(typedEffect);
+    m_editor->row(0).cmbVelocidad->setEditText(amount);
+    m_editor->row(0).cmbFuente->setEditText(font);
+    m_editor->row(0).Text1->setText(text);
+    QVERIFY(m_editor->SaveShownPage(2));
+    QCOMPARE(m_store.entry(2, 0), stored);
+    QCOMPARE(m_store.entry(2, 1), QByteArray());
+}
+
+void tst_PageEditor::saveThenShow_givesTheRowsBack()
+{
+    fillRow(*m_editor, 0, 1, "209", "3", QStringLiteral("Año Ñandú"));
+    fillRow(*m_editor, 1, 6, "10", "1", QStringLiteral("9:15 am"));
+    QVERIFY(m_editor->SaveShownPage(0));
+    m_editor->ShowPage(5);  // an empty page empties the rows
+    QCOMPARE(m_editor->row(0).cmbEfecto->currentText(), QString());
+    m_editor->ShowPage(0);
+
+    const zlx::EditorRow &r0 = m_editor->row(0);
+    QCOMPARE(r0.cmbEfecto->currentText(), QStringLiteral("Parpadeo"));
+    QCOMPARE(r0.Text2->text(), QStringLiteral("N veces"));
+    QCOMPARE(r0.cmbVelocidad->currentText(), QStringLiteral("209"));
+    QCOMPARE(r0.cmbFuente->currentText(), QStringLiteral("3"));
+    QCOMPARE(r0.Text1->text(), QStringLiteral("Año Ñandú"));
+    const zlx::EditorRow &r1 = m_editor->row(1);
+    QCOMPARE(r1.cmbEfecto->currentText(), QStringLiteral("Hora"));
+    QCOMPARE(r1.cmbVelocidad->currentText(), QStringLiteral("10"));
+    QCOMPARE(r1.cmbFuente->currentText(), QStringLiteral("1"));
+    QCOMPARE(r1.Text1->text(), QStringLiteral("9:15 am"));  // stored text over the sample
+    QCOMPARE(m_editor->nextRow(), 2);
+}
+
+void tst_PageEditor::saveShownPage_stopsAtFirstEmptyEffect()
+{
+    m_editor->cmdAgregar_Click();
+    for (int r = 0; r < 5; ++r)
+        fillRow(*m_editor, r, r, "2", "1", QString::number(r));
+    QVERIFY(m_editor->SaveShownPage(0));
+    const QByteArray row3 = m_store.entry(0, 3), row4 = m_store.entry(0, 4);
+    QCOMPARE(row4, QByteArray("5\x02" "14"));
+
+    m_editor->row(2).cmbEfecto->setEditText(QString());
+    QVERIFY(m_editor->SaveShownPage(0));
+    QCOMPARE(m_store.entry(0, 1), QByteArray("2\x02" "11"));
+    QCOMPARE(m_store.entry(0, 2), QByteArray());
+    QCOMPARE(m_store.entry(0, 3), row3);
+    QCOMPARE(m_store.entry(0, 4), row4);
+
+    m_editor->ShowPage(0);
+    QCOMPARE(m_editor->nextRow(), 2);
+    QCOMPARE(m_editor->row(1).Text1->text(), QStringLiteral("1"));
+    for (int r = 2; r < 5; ++r) {
+        QCOMPARE(m_editor->row(r).cmbEfecto->currentText(), QString());
+        QCOMPARE(m_editor->row(r).Text1->text(), QString());
+        QVERIFY(m_editor->row(r).isVisible());  // ShowPage never hides a row
+    }
+}
+
+void tst_PageEditor::showPage_fullAndEmptyPages()
+{
+    for (int r = 0; r < 20; ++r)
+        m_store.setEntry(3, r, entryOf(char('1' + r % 9), r + 1, '2', "R" + QByteArray::number(r)));
+    m_editor->ShowPage(3);
+    QCOMPARE(m_editor->nextRow(), 19);
+    QCOMPARE(visibleRows(*m_editor), 20);
+    QCOMPARE(m_editor->row(19).Text1->text(), QStringLiteral("R19"));
+    QCOMPARE(m_editor->row(19).cmbVelocidad->currentText(), QStringLiteral("20"));
+    QCOMPARE(m_editor->row(19).cmbEfecto->currentIndex(), 19 % 9);
+
+    m_editor->ShowPage(4);
+    QCOMPARE(m_editor->nextRow(), 0);
+    QCOMPARE(visibleRows(*m_editor), 20);
+    for (int r = 0; r < 20; ++r)
+        QCOMPARE(m_editor->row(r).cmbEfecto->currentIndex(), -1);
+    // ShowPage changes neither the page number nor the label.
+    QCOMPARE(m_editor->currentPage(), 1);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  1"));
+}
+
+void tst_PageEditor::showPage_reappliesTheRuleOfTheSameEffect()
+{
+    zlx::EditorRow &row = m_editor->row(0);
+    row.cmbEfecto->setCurrentIndex(1);
+    row.Text2->clear();
+    row.cmbVelocidad->clear();
+    m_store.setEntry(0, 0, entryOf('2', 7, '1', "X"));
+    m_editor->ShowPage(0);
+    QCOMPARE(row.Text2->text(), QStringLiteral("N veces"));
+    QCOMPARE(row.cmbVelocidad->count(), 12);
+    QCOMPARE(row.cmbVelocidad->currentText(), QStringLiteral("7"));
+}
+
+void tst_PageEditor::showPage_malformedEntries()
+{
+    m_store.setEntry(0, 0, "2");                   // too short: no amount, no font
+    m_store.setEntry(0, 1, entryOf('3', 5, '7', "A"));  // font out of range
+    m_store.setEntry(0, 2, "X\x02" "1B");          // effect not a digit: the page ends
+    m_store.setEntry(0, 3, entryOf('1', 2, '1', "C"));
+    m_editor->ShowPage(0);
+    QCOMPARE(m_editor->nextRow(), 2);
+    QCOMPARE(m_editor->row(0).cmbEfecto->currentText(), QStringLiteral("Parpadeo"));
+    QCOMPARE(m_editor->row(0).cmbVelocidad->currentText(), QString());
+    QCOMPARE(m_editor->row(0).cmbFuente->currentText(), QString());
+    QCOMPARE(m_editor->row(1).cmbFuente->currentText(), QString());
+    QCOMPARE(m_editor->row(1).cmbFuente->currentIndex(), -1);
+    QCOMPARE(m_editor->row(1).Text1->text(), QStringLiteral("A"));
+    QCOMPARE(m_editor->row(3).Text1->text(), QString());
+}
+
+void tst_PageEditor::refusal_data()
+{
+    QTest::addColumn<QString>("effect");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("culprit");  // object name prefix of the control at fault
+    QTest::addColumn<QString>("why");
+
+    QTest::newRow("unknown effect") << "Parpadeos" << "2" << "1" << "" << "cmbEfecto" << "efecto";
+    QTest::newRow("amount 0") << "Caida" << "0" << "1" << "" << "cmbVelocidad" << "cantidad";
+    QTest::newRow("amount 13") << "Caida" << "13" << "1" << "" << "cmbVelocidad" << "cantidad";
+    QTest::newRow("amount 256") << "Caida" << "256" << "1" << "" << "cmbVelocidad" << "cantidad";
+    QTest::newRow("amount letters") << "Caida" << "dos" << "1" << "" << "cmbVelocidad" << "cantidad";
+    QTest::newRow("font 4") << "Caida" << "2" << "4" << "" << "cmbFuente" << "fuente";
+    QTest::newRow("font empty") << "Caida" << "2" << "" << "" << "cmbFuente" << "fuente";
+    QTest::newRow("pasted line break") << "Caida" << "2" << "1" << "A\nB" << "Text1" << "texto";
+    QTest::newRow("no single-byte code") << "Caida" << "2" << "1" << QStringLiteral("5 €") << "Text1" << "texto";
+}
+
+void tst_PageEditor::refusal()
+{
+    QFETCH(QString, effect);
+    QFETCH(QString, amount);
+    QFETCH(QString, font);
+    QFETCH(QString, text);
+    QFETCH(QString, culprit);
+    QFETCH(QString, why);
+
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+    m_store.setEntry(0, 0, entryOf('1', 2, '1', "ANTES"));
+    m_store.setEntry(0, 1, entryOf('1', 2, '1', "ANTES"));
+    fillRow(*m_editor, 0, 0, "2", "2", "bien");
+    fillRow(*m_editor, 1, 2, "2", "1", "");
+    zlx::EditorRow &row = m_editor->row(1);
+    row.cmbEfecto->setEditText(effect);
+    row.cmbVelocidad->setEditText(amount);
+    row.cmbFuente->setEditText(font);
+    row.Text1->setText(text);
+    const zlx::MessageStore before = m_store;
+    QSignalSpy refused(m_editor.get(), &zlx::PageEditor::refused);
+
+    m_editor->cmdSubir_Click();
+    QCOMPARE(refused.count(), 1);
+    const QString message = refused.at(0).at(0).toString();
+    QVERIFY2(message.startsWith(QStringLiteral("No se puede guardar la página 1, fila 2: ")), qPrintable(message));
+    QVERIFY2(message.contains(why), qPrintable(message));
+    QCOMPARE(m_store, before);
+    QCOMPARE(m_editor->currentPage(), 1);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  1"));
+    QWidget *faulty = m_editor->findChild<QWidget *>(culprit + "_1");
+    QVERIFY(faulty);
+    QVERIFY(hasFocusIn(faulty));
+    QCOMPARE(row.Text1->text(), text);  // the rows stay as the operator left them
+}
+
+void tst_PageEditor::refusal_keepsThePageOnBajar()
+{
+    fillRow(*m_editor, 0, 0, "2", "2", "uno");
+    m_editor->cmdSubir_Click();
+    QCOMPARE(m_editor->currentPage(), 2);
+    fillRow(*m_editor, 0, 0, "300", "2", "dos");
+    QSignalSpy refused(m_editor.get(), &zlx::PageEditor::refused);
+    m_editor->cmdBajar_Click();
+    QCOMPARE(refused.count(), 1);
+    QVERIFY(refused.at(0).at(0).toString().contains(QStringLiteral("página 2, fila 1")));
+    QCOMPARE(m_editor->currentPage(), 2);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  2"));
+    QCOMPARE(m_store.entry(1, 0), QByteArray());
+}
+
+void tst_PageEditor::navigation_limits()
+{
+    // Page 1 back: nothing stored, the label written again.
+    fillRow(*m_editor, 0, 0, "2", "2", "uno");
+    m_editor->lblPagina()->setText("x");
+    m_editor->cmdBajar_Click();
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  1"));
+    QCOMPARE(m_store.entry(0, 0), QByteArray());
+
+    // An empty first row blocks going forward, even with later rows filled.
+    m_editor->row(0).cmbEfecto->setEditText(QString());
+    fillRow(*m_editor, 1, 0, "2", "2", "dos");
+    m_editor->cmdSubir_Click();
+    QCOMPARE(m_editor->currentPage(), 1);
+    QCOMPARE(m_store.entry(0, 1), QByteArray());
+
+    auto climb = [this] {
+        for (int i = 0; i < 45; ++i) {
+            fillRow(*m_editor, 0, 0, "2", "2", "p");
+            m_editor->cmdSubir_Click();
+        }
+    };
+    m_editor->setPageCount(20);
+    climb();
+    QCOMPARE(m_editor->currentPage(), 20);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  20"));
+    QCOMPARE(m_store.entry(19, 0), QByteArray());  // the last page is not stored by a refused step
+
+    m_editor->setPageCount(std::nullopt);
+    climb();
+    QCOMPARE(m_editor->currentPage(), 40);
+    m_editor->setPageCount(40);
+    climb();
+    QCOMPARE(m_editor->currentPage(), 40);
+}
+
+void tst_PageEditor::navigation_nextAndBack()
+{
+    fillRow(*m_editor, 0, 1, "3", "1", "primera");
+    fillRow(*m_editor, 1, 3, "1", "3", "segunda");
+    m_editor->cmdSubir_Click();
+    QCOMPARE(m_editor->currentPage(), 2);
+    QCOMPARE(m_editor->lblPagina()->text(), QStringLiteral("PAGINA:  2"));
+    QCOMPARE(m_editor->row(0).cmbEfecto->currentText(), QString());
+    QCOMPARE(m_editor->nextRow(), 0);
+    fillRow(*m_editor, 0, 7, "1", "2", "otra");
+
+    m_editor->cmdBajar_Click();
+    QCOMPARE(m_editor->currentPage(), 1);
+    QCOMPARE(m_store.entry(1, 0), QByteArray("8\x01" "2otra"));
+    QCOMPARE(m_editor->row(1).Text1->text(), QStringLiteral("segunda"));
+    QCOMPARE(m_editor->row(1).cmbFuente->currentText(), QStringLiteral("3"));
+    QCOMPARE(m_editor->nextRow(), 2);
+
+    m_editor->showFirstPage();
+    QCOMPARE(m_editor->row(0).Text1->text(), QStringLiteral("primera"));
+}
+
+void tst_PageEditor::agregar_revealsRowsOneByOne()
+{
+    for (int i = 0; i < 16; ++i) {
+        QVERIFY(!m_editor->row(4 + i).isVisible());
+        m_editor->cmdAgregar_Click();
+        QVERIFY(m_editor->row(4 + i).isVisible());
+        QCOMPARE(visibleRows(*m_editor), 5 + i);
+    }
+    QCOMPARE(m_editor->nextRow(), 19);
+    m_editor->cmdAgregar_Click();
+    QCOMPARE(m_editor->nextRow(), 19);
+    QCOMPARE(visibleRows(*m_editor), 20);
+}
+
+void tst_PageEditor::enter_movesFocusOnlyToAShownRow()
+{
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+    m_editor->row(2).Text1->setFocus();
+    QTest::keyClick(m_editor->row(2).Text1, Qt::Key_Return);
+    QVERIFY(m_editor->row(3).Text1->hasFocus());
+    QTest::keyClick(m_editor->row(3).Text1, Qt::Key_Return);  // row 4 is hidden
+    QVERIFY(m_editor->row(3).Text1->hasFocus());
+    m_editor->Text1_KeyPress(1, 'a');
+    QVERIFY(m_editor->row(3).Text1->hasFocus());
+
+    for (int i = 0; i < 16; ++i)
+        m_editor->cmdAgregar_Click();
+    m_editor->row(19).Text1->setFocus();
+    QTest::keyClick(m_editor->row(19).Text1, Qt::Key_Return);
+    QVERIFY(m_editor->row(19).Text1->hasFocus());
+    QCOMPARE(m_editor->row(19).Text1->text(), QString());
+}
+
+QTEST_MAIN(tst_PageEditor)
+#include "tst_pageeditor.moc"
