@@ -221,6 +221,7 @@ void PageEditor::ShowPage(int p)
 
         const QString entryText = entry::storedToText(entry::storedText(e));
         row.Text1->setText(entryText);
+        row.Text1->setCursorPosition(0);  // a long text shows its beginning
     }
     m_nextRow = std::min(filled, kRows - 1);
 }
@@ -289,7 +290,10 @@ void PageEditor::cmbEfecto_Click(int r)
     const EffectRule *rule = effectRule(row.cmbEfecto->currentIndex());
     if (!rule)
         return;
+    // A long effect name ("Desplazamiento") shows its beginning in the narrow box.
+    row.cmbEfecto->lineEdit()->setCursorPosition(0);
     row.Text2->setText(rule->unitCaption);
+    row.Text2->setCursorPosition(0);
     {
         // Filling the emptied box would select its first item; the rule selects none.
         const QSignalBlocker blocker(row.cmbVelocidad);
