@@ -18,6 +18,7 @@ Form2::Form2(QWidget *mainWindow, QWidget *parent)
 
     // The timer runs from the moment the splash is loaded, not from when it is shown.
     m_timer1.setSingleShot(true);
+    m_timer1.setTimerType(Qt::PreciseTimer);  // a coarse timer may end the splash 5 % early
     m_timer1.setInterval(kSplashMs);
     connect(&m_timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
     m_timer1.start();
