@@ -2,6 +2,8 @@
 #include "link/PageImages.h"
 #include "model/MessageEntry.h"
 
+#include "RandomProgram.h"
+
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -35,30 +37,6 @@ Pages pagesOf(const MessageStore &store, int pageCount)
     while (!pages.isEmpty() && pages.last().isEmpty())
         pages.removeLast();
     return pages;
-}
-
-// A random program that fits the page memory: every page from 0 to the last one used has a
-// row 0, and some pages keep stale entries behind an empty row that are never sent.
-MessageStore randomProgram(QRandomGenerator &rng, const SignModel &model, MessageStore &sent)
-{
-    MessageStore store;
-    const int pagesUsed = rng.bounded(model.pageCount + 1);
-    for (int p = 0; p < pagesUsed; ++p) {
-        const int rows = 1 + rng.bounded(MessageStore::kRowsPerPage);
-        const int maxText = (model.pageBytes() - 15) / rows - 4;
-        for (int r = 0; r < rows; ++r) {
-            QByteArray text;
-            for (int i = rng.bounded(maxText + 1); i > 0; --i)
-                text.append(char(1 + rng.bounded(255)));
-            const QByteArray e = entry::make(1 + rng.bounded(9), 1 + rng.bounded(255),
-                                             char('1' + rng.bounded(3)), text);
-            store.setEntry(p, r, e);
-            sent.setEntry(p, r, e);
-        }
-        if (rows < MessageStore::kRowsPerPage - 1)
-            store.setEntry(p, rows + 1, "1\x05" "1stale");
-    }
-    return store;
 }
 
 }  // namespace
@@ -123,7 +101,7 @@ void tst_PageDecode::roundTrip()
 
     for (int run = 0; run < 60; ++run) {
         MessageStore sent;
-        const MessageStore program = randomProgram(rng, model, sent);
+        const MessageStore program = testprograms::randomProgram(rng, model, sent);
         const PageImageBuild build = buildPageImages(program, model);
         QVERIFY(build.cutPages.isEmpty());
 
