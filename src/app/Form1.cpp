@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
-#include "app/Layout.h"
+#include "editor/Fonts.h"
+#include "editor/Layout.h"
 #include "app/MessageBoxes.h"
 #include "editor/PageEditor.h"
 #include "link/PageImages.h"
@@ -14,7 +15,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -23,15 +27,6 @@ namespace zlx {
 namespace {
 const QColor kDarkBlue(0, 0, 64);
 const QString kFileFilter = QStringLiteral("Archivos zlx (*.zlx)");
-
-QFont boldFont(qreal points)
-{
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(true);
-    return f;
-}
 
 QToolButton *pictureButton(QWidget *parent, const QString &caption, const QString &image, const QRect &geometry)
 {
@@ -91,7 +86,7 @@ void Form1::buildWindow()
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twipsRect(0, 0, 10335, 8655));
-    SSTab1->tabBar()->setFont(boldFont(8.25));
+    SSTab1->tabBar()->setFont(fonts::bold8());
     auto *page = new QWidget(SSTab1);
     page->setAutoFillBackground(true);
     page->setPalette(pal);
@@ -138,7 +133,7 @@ void Form1::buildStatusBar()
         auto *panel = new QLabel(texts[i], bar);
         panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFont(boldFont(8.25));
+        panel->setFont(fonts::bold8());
         panel->setForegroundRole(QPalette::ButtonText);
         panel->setGeometry(px(left), 0, px(widths[i]), px(255));
         left += widths[i];

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "link/SignLink.h"
+#include "link/SignPort.h"
+#include "link/Ticker.h"
 #include "model/MessageStore.h"
 
 #include <QString>
@@ -18,8 +20,6 @@ namespace zlx {
 
 class MessagePresenter;
 class PageEditor;
-class SignPort;
-class Ticker;
 
 enum class FileDialogKind { Open, Save };
 

@@ -1,3 +1,3 @@
 #include "link/LinkLog.h"
 
-Q_LOGGING_CATEGORY(lcLink, "zantolux.link", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcLink, "zantolux.link", QtWarningMsg)

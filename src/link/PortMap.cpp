@@ -6,6 +6,10 @@
 
 namespace zlx {
 
+namespace {
+constexpr qint64 kSystemListMaxAgeMs = 5000;
+}  // namespace
+
 PortMap PortMap::fromEnvironment()
 {
     if (qEnvironmentVariableIsSet("ZANTOLUX_PORTS"))
@@ -19,16 +23,23 @@ QString PortMap::devicePath(int comNumber) const
 {
     if (comNumber < 1)
         return {};
-    QStringList paths;
-    if (m_fixed) {
-        paths = *m_fixed;
-    } else {
-        // Looked up each time: an adapter may be plugged in while the scan runs.
-        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-            paths.append(info.systemLocation());
-        std::sort(paths.begin(), paths.end());
+    if (m_fixed)
+        return comNumber <= m_fixed->size() ? m_fixed->at(comNumber - 1) : QString();
+    if (comNumber == 1 || !m_systemAge.isValid() || m_systemAge.hasExpired(kSystemListMaxAgeMs)) {
+        m_system = systemPorts();
+        m_systemAge.start();
     }
-    return comNumber <= paths.size() ? paths.at(comNumber - 1) : QString();
+    return comNumber <= m_system.size() ? m_system.at(comNumber - 1) : QString();
+}
+
+// An adapter may be plugged in while the program runs, so the list is never kept for long.
+QStringList PortMap::systemPorts() const
+{
+    QStringList paths;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        paths.append(info.systemLocation());
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 }  // namespace zlx

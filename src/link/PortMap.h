@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -20,7 +21,13 @@ public:
     QString devicePath(int comNumber) const;
 
 private:
+    QStringList systemPorts() const;
+
     std::optional<QStringList> m_fixed;
+    // Listing the system's ports is costly; the list is refreshed once per scan pass (at COM1)
+    // and whenever it is older than a pass.
+    mutable QStringList m_system;
+    mutable QElapsedTimer m_systemAge;
 };
 
 }  // namespace zlx

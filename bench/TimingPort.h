@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/SignPort.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <memory>
+
+// Wraps the real port and notes when answers arrive and frames leave, to measure the program's
+// own turnaround: from an answer's arrival to the next write.
+class TimingPort final : public zlx::SignPort
+{
+    Q_OBJECT
+public:
+    explicit TimingPort(std::unique_ptr<zlx::SignPort> inner);
+
+    QList<double> turnaroundsMs() const { return m_turnarounds; }
+    void resetFigures() { m_turnarounds.clear(); }
+
+    void setPortNumber(int number) override { m_inner->setPortNumber(number); }
+    int portNumber() const override { return m_inner->portNumber(); }
+    void setSettings(const zlx::PortSettings &s) override { m_inner->setSettings(s); }
+    void setReceiveThreshold(int bytes) override { m_inner->setReceiveThreshold(bytes); }
+    int receiveThreshold() const override { return m_inner->receiveThreshold(); }
+    bool open() override { return m_inner->open(); }
+    void close() override { m_inner->close(); }
+    bool isOpen() const override { return m_inner->isOpen(); }
+    void discardInput() override { m_inner->discardInput(); }
+    bool write(const QByteArray &bytes) override;
+    QByteArray read() override { return m_inner->read(); }
+    qint64 bytesWaiting() const override { return m_inner->bytesWaiting(); }
+    bool drain() override { return m_inner->drain(); }
+
+private:
+    std::unique_ptr<zlx::SignPort> m_inner;
+    QElapsedTimer m_clock;
+    qint64 m_arrivalNs = -1;
+    QList<double> m_turnarounds;
+};

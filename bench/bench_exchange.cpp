@@ -1,0 +1,124 @@
+// Sends a full program (every page full: 320 frames) to the virtual sign paced at a baud rate,
+// reads it back (320 blocks), and prints total time against line time and the program's own
+// turnaround per frame and per block.
+#include "Figures.h"
+#include "TimingPort.h"
+#include "link/PageImages.h"
+#include "link/QtSignPort.h"
+#include "link/SignLink.h"
+#include "link/Ticker.h"
+#include "model/MessageEntry.h"
+#include "sim/PtySign.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTextStream>
+
+using namespace zlx;
+
+namespace {
+
+MessageStore fullProgram(const SignModel &model)
+{
+    MessageStore store;
+    const QByteArray text(model.pageBytes() / MessageStore::kRowsPerPage, 'Z');
+    for (int p = 0; p < model.pageCount; ++p)
+        for (int r = 0; r < MessageStore::kRowsPerPage; ++r)
+            store.setEntry(p, r, entry::make(1 + r % 9, 2, '2', text));
+    return store;
+}
+
+// Runs the event loop until the link shows its next message; returns the elapsed seconds.
+double runUntilMessage(SignLink &link, QString *text)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    auto c = QObject::connect(&link, &SignLink::message, &loop, [&](MessageIcon, const QString &t) {
+        *text = t;
+        loop.quit();
+    });
+    loop.exec();
+    QObject::disconnect(c);
+    return double(clock.nsecsElapsed()) / 1e9;
+}
+
+QString ms(double v) { return QString::number(v, 'f', 3) + " ms"; }
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({"baud", "Line speed of the virtual sign (bits per second).", "N", "2400"});
+    parser.addOption({"model", "20 or 40 pages.", "N", "20"});
+    parser.process(app);
+    const int baud = parser.value("baud").toInt();
+    const bool forty = parser.value("model") == "40";
+
+    sim::PtySign sign(forty ? sim::Model::Pages40 : sim::Model::Pages20);
+    sign.setPaceBaud(baud);
+    if (!sign.open()) {
+        QTextStream(stderr) << "cannot open a pty: " << sign.errorString() << '\n';
+        return 1;
+    }
+    TimingPort port(std::make_unique<QtSignPort>(PortMap({sign.slavePath()})));
+    QtTicker timer1, timer2;
+    SignLink link(&port, &timer1, &timer2);
+
+    QEventLoop detect;
+    QObject::connect(&link, &SignLink::signFound, &detect, &QEventLoop::quit);
+    link.SetUpLink();
+    detect.exec();
+    const SignModel model = *link.model();
+    const double byteTime = 10.0 / baud;
+
+    const auto build = buildPageImages(fullProgram(model), model);
+    const QList<QByteArray> frames = buildFrameList(build.images, model);
+    double sendLine = 4 * byteTime;  // the end frame
+    for (const QByteArray &f : frames)
+        sendLine += double(f.size() + 1) * byteTime;
+
+    QString text;
+    port.resetFigures();
+    link.beginSend();
+    link.startSend(build.images);
+    const double sendTotal = runUntilMessage(link, &text);
+    if (text != QStringLiteral("Programacion finalizada correctamente")) {
+        QTextStream(stderr) << "send failed: " << text << '\n';
+        return 1;
+    }
+    const QList<double> sendTurn = port.turnaroundsMs();
+
+    port.resetFigures();
+    link.startRead();
+    const double readTotal = runUntilMessage(link, &text);
+    if (text != QStringLiteral("Lectura finalizada correctamente")) {
+        QTextStream(stderr) << "read failed: " << text << '\n';
+        return 1;
+    }
+    const QList<double> readTurn = port.turnaroundsMs();
+    const double readLine = double(readTurn.size() + 1) * (7 + 66) * byteTime;
+
+    const QString at = QStringLiteral(" (%1 baud, %2 pages)").arg(baud).arg(model.pageCount);
+    bench::printRow("Send: " + QString::number(frames.size()) + " frames" + at,
+                    QStringLiteral("%1 s total / %2 s line time = %3")
+                        .arg(sendTotal, 0, 'f', 2).arg(sendLine, 0, 'f', 2).arg(sendTotal / sendLine, 0, 'f', 4),
+                    "within 1% of line time");
+    bench::printRow("Send turnaround per frame (median / p99)",
+                    ms(bench::percentile(sendTurn, 50)) + " / " + ms(bench::percentile(sendTurn, 99)),
+                    "< 0.5 ms / < 2 ms");
+    bench::printRow("Read: " + QString::number(readTurn.size() + 1) + " blocks" + at,
+                    QStringLiteral("%1 s total / %2 s line time = %3")
+                        .arg(readTotal, 0, 'f', 2).arg(readLine, 0, 'f', 2).arg(readTotal / readLine, 0, 'f', 4),
+                    "within 1% of line time");
+    bench::printRow("Read turnaround per block (median / p99)",
+                    ms(bench::percentile(readTurn, 50)) + " / " + ms(bench::percentile(readTurn, 99)),
+                    "< 0.5 ms / < 2 ms");
+    bench::printRow("Peak resident memory (exchange)", QString::number(bench::peakResidentMiB(), 'f', 1) + " MiB");
+    return 0;
+}

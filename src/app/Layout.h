@@ -1,4 +1,0 @@
-#pragma once
-
-// The layout helpers moved to the editor, which needs them too.
-#include "editor/Layout.h"
