@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/MessageBoxes.h"
+
+#include <QStringList>
+#include <functional>
+
+// Message boxes that record what they would show instead of waiting for a click.
+class RecordingPresenter final : public zlx::MessagePresenter
+{
+public:
+    struct Shown
+    {
+        zlx::MessageIcon icon;
+        QString text;
+    };
+    QList<Shown> shown;
+    QStringList questions;
+    bool answerYes = false;
+    std::function<void(const QString &)> onShow;  // runs while the "box" is up
+
+    void show(zlx::MessageIcon icon, const QString &text) override
+    {
+        shown.append({icon, text});
+        if (onShow)
+            onShow(text);
+    }
+    bool askYesNo(const QString &text) override
+    {
+        questions.append(text);
+        return answerYes;
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Shown &s : shown)
+            out << s.text;
+        return out;
+    }
+};
