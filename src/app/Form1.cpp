@@ -28,9 +28,11 @@ namespace {
 const QColor kDarkBlue(0, 0, 64);
 const QString kFileFilter = QStringLiteral("Archivos zlx (*.zlx)");
 
-QToolButton *pictureButton(QWidget *parent, const QString &caption, const QString &image, const QRect &geometry)
+QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &image,
+                           const QRect &geometry)
 {
     auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
     b->setText(caption);
     b->setIcon(QIcon(image));
     b->setIconSize(QSize(48, 44));
@@ -97,12 +99,13 @@ void Form1::buildWindow()
     m_editor->setGeometry(twipsRect(120, 360, 10095, 8175));
     m_editor->raise();
 
-    cmdNuevo = pictureButton(this, QStringLiteral("Nuevo"), QStringLiteral(":/art/nuevo.png"), twipsRect(10440, 120, 1215, 1095));
-    cmdAbrir = pictureButton(this, QStringLiteral("Abrir Archivo"), QStringLiteral(":/art/abrir.png"), twipsRect(10440, 1200, 1215, 1095));
-    cmdGuardar = pictureButton(this, QStringLiteral("Guardar"), QStringLiteral(":/art/guardar.png"), twipsRect(10440, 2280, 1215, 1095));
-    cmdEnviar = pictureButton(this, QStringLiteral("Enviar"), QStringLiteral(":/art/enviar.png"), twipsRect(10440, 3960, 1215, 975));
-    cmdLeer = pictureButton(this, QStringLiteral("Leer"), QStringLiteral(":/art/leer.png"), twipsRect(10440, 4920, 1215, 975));
+    cmdNuevo = pictureButton(this, "cmdNuevo", QStringLiteral("Nuevo"), QStringLiteral(":/art/nuevo.png"), twipsRect(10440, 120, 1215, 1095));
+    cmdAbrir = pictureButton(this, "cmdAbrir", QStringLiteral("Abrir Archivo"), QStringLiteral(":/art/abrir.png"), twipsRect(10440, 1200, 1215, 1095));
+    cmdGuardar = pictureButton(this, "cmdGuardar", QStringLiteral("Guardar"), QStringLiteral(":/art/guardar.png"), twipsRect(10440, 2280, 1215, 1095));
+    cmdEnviar = pictureButton(this, "cmdEnviar", QStringLiteral("Enviar"), QStringLiteral(":/art/enviar.png"), twipsRect(10440, 3960, 1215, 975));
+    cmdLeer = pictureButton(this, "cmdLeer", QStringLiteral("Leer"), QStringLiteral(":/art/leer.png"), twipsRect(10440, 4920, 1215, 975));
     cmdPrueba = new QPushButton(QStringLiteral("Prueba"), this);
+    cmdPrueba->setObjectName(QStringLiteral("cmdPrueba"));
     cmdPrueba->setGeometry(twipsRect(10560, 6360, 1095, 975));
 
     connect(cmdNuevo, &QAbstractButton::clicked, this, &Form1::cmdNuevo_Click);
@@ -191,8 +194,12 @@ QList<QWidget *> Form1::focusOrder() const
 
 void Form1::applyTabOrder()
 {
+    // Qt ignores a link to or from a widget that takes no focus, and such a widget is never
+    // reached by the tab key, so the chain is built over the focusable ones alone.
     QWidget *previous = nullptr;
     for (QWidget *w : focusOrder()) {
+        if (w->focusPolicy() == Qt::NoFocus)
+            continue;
         if (previous)
             QWidget::setTabOrder(previous, w);
         previous = w;
@@ -324,7 +331,6 @@ void Form1::cmdGuardar_Click()
     const QString name = m_chooseFile(FileDialogKind::Save);
     if (name.isEmpty())
         return;
-    m_projectFileName = name;
     // Written whole to a temporary file that then replaces the old one: a failure never
     // destroys a good file.
     QSaveFile file(name);
@@ -334,6 +340,7 @@ void Form1::cmdGuardar_Click()
                     QStringLiteral("El programa no fue guardado en %1: %2").arg(name, file.errorString()));
         return;
     }
+    m_projectFileName = name;
     setPanel(3, m_projectFileName);
 }
 
