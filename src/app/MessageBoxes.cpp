@@ -6,19 +6,29 @@ namespace zlx {
 
 MessagePresenter::~MessagePresenter() = default;
 
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, MessageIcon icon, const QString &text)
+{
+    return std::make_unique<QMessageBox>(
+        icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
+        QString::fromLatin1(kAppTitle), text, QMessageBox::Ok, parent);
+}
+
+std::unique_ptr<QMessageBox> makeQuestionBox(QWidget *parent, const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromLatin1(kAppTitle),
+                                             text, QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::No);
+    return box;
+}
+
 void BoxPresenter::show(MessageIcon icon, const QString &text)
 {
-    QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
-                    QString::fromLatin1(kAppTitle), text, QMessageBox::Ok, m_parent);
-    box.exec();
+    makeMessageBox(m_parent, icon, text)->exec();
 }
 
 bool BoxPresenter::askYesNo(const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, QString::fromLatin1(kAppTitle), text,
-                    QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return makeQuestionBox(m_parent, text)->exec() == QMessageBox::Yes;
 }
 
 }  // namespace zlx

@@ -3,7 +3,9 @@
 #include "link/SignLink.h"
 
 #include <QString>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace zlx {
@@ -17,6 +19,10 @@ public:
     // Yes and No, information icon, No as the default; true for Yes.
     virtual bool askYesNo(const QString &text) = 0;
 };
+
+// The boxes BoxPresenter shows, built apart so that their set-up can be checked.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, MessageIcon icon, const QString &text);
+std::unique_ptr<QMessageBox> makeQuestionBox(QWidget *parent, const QString &text);
 
 class BoxPresenter final : public MessagePresenter
 {
