@@ -1,0 +1,233 @@
+// The main window as built and as its reset leaves it: layout, titles, link set-up, focus order,
+// and the set-up of the real message boxes.
+#include "Form1Harness.h"
+#include "app/MessageBoxes.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace std::chrono_literals;
+using zlx::LinkMode;
+
+class tst_Form1Layout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void layout();
+    void titles_data();
+    void titles();
+    void resetBeforeDetection_restartsTheScan();
+    void resetAfterDetection_leavesTheLinkAlone();
+    void focusOrder();
+    void messageBoxes();
+};
+
+void tst_Form1Layout::layout()
+{
+    Form1Harness h;
+    zlx::Form1 &f = *h.form;
+    zlx::PageEditor &e = h.editor();
+    QCOMPARE(f.size(), QSize(784, 596));
+    auto *bar = f.findChild<QWidget *>(QStringLiteral("StatusBar1"));
+    auto panel = [&f](int n) { return f.findChild<QLabel *>(QStringLiteral("panel%1").arg(n)); };
+    QVERIFY(bar && panel(1) && panel(2) && panel(3));
+
+    // Twips / 15, relative to the container: the window, StatusBar1, SSTab1 or Frame1.
+    const struct
+    {
+        const char *name;
+        QWidget *widget;
+        QWidget *parent;
+        QRect rect;
+        QString caption;
+    } table[] = {
+        {"SSTab1", f.SSTab1, &f, QRect(0, 0, 689, 577), {}},
+        {"cmdNuevo", f.cmdNuevo, &f, QRect(696, 8, 81, 73), "Nuevo"},
+        {"cmdAbrir", f.cmdAbrir, &f, QRect(696, 80, 81, 73), "Abrir Archivo"},
+        {"cmdGuardar", f.cmdGuardar, &f, QRect(696, 152, 81, 73), "Guardar"},
+        {"cmdEnviar", f.cmdEnviar, &f, QRect(696, 264, 81, 65), "Enviar"},
+        {"cmdLeer", f.cmdLeer, &f, QRect(696, 328, 81, 65), "Leer"},
+        {"cmdPrueba", f.cmdPrueba, &f, QRect(704, 424, 73, 65), "Prueba"},
+        {"StatusBar1", bar, &f, QRect(0, 579, 784, 17), {}},
+        {"panel1", panel(1), bar, QRect(0, 0, 166, 17), "Estado de conexion"},
+        {"panel2", panel(2), bar, QRect(166, 0, 133, 17), "ZANTOLUX"},
+        {"panel3", panel(3), bar, QRect(300, 0, 466, 17), ""},
+        {"Frame1", &e, f.SSTab1, QRect(8, 24, 673, 545), {}},
+        {"cmbEfecto(0)", e.row(0).cmbEfecto, &e, QRect(8, 64, 97, 21), {}},
+        {"Text1(0)", e.row(0).Text1, &e, QRect(248, 64, 417, 21), {}},
+        {"cmbVelocidad(19)", e.row(19).cmbVelocidad, &e, QRect(160, 520, 41, 21), {}},
+        {"Text1(19)", e.row(19).Text1, &e, QRect(248, 520, 417, 21), {}},
+    };
+    for (const auto &c : table) {
+        QVERIFY2(c.widget->parentWidget() == c.parent, c.name);
+        QVERIFY2(c.widget->geometry() == c.rect, c.name);
+        if (auto *button = qobject_cast<QAbstractButton *>(c.widget))
+            QVERIFY2(button->text() == c.caption, c.name);
+        if (auto *label = qobject_cast<QLabel *>(c.widget))
+            QVERIFY2(label->text() == c.caption, c.name);
+    }
+    QCOMPARE(f.SSTab1->count(), 1);
+    QCOMPARE(f.SSTab1->tabText(0), QStringLiteral("Mensajes"));
+    QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
+    QCOMPARE(panel(1)->font().weight(), QFont::Bold);
+
+    QVERIFY(f.cmdPrueba->isHidden());
+    QVERIFY(!f.cmdLeer->isHidden());
+    // A row shown later is drawn over the picture.
+    e.cmdAgregar_Click();
+    const QObjectList stack = e.children();
+    QVERIFY(stack.indexOf(e.picture1()) < stack.indexOf(e.row(4).cmbEfecto));
+    QVERIFY(stack.indexOf(e.picture1()) < stack.indexOf(e.row(4).Text1));
+}
+
+void tst_Form1Layout::titles_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("detected");
+    QTest::addColumn<QString>("afterReset");
+    const QString plain = QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0");
+    QTest::newRow("no sign") << 0 << plain << plain;
+    QTest::newRow("20 pages") << 1 << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20   v2.0")
+                              << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20    v2.0");
+    QTest::newRow("40 pages") << 2 << QStringLiteral("Letreros Electronicos ZANTOLUX - Z40   v2.0")
+                              << QStringLiteral("Letreros Electronicos ZANTOLUX - Z40    v2.0");
+    QTest::newRow("unknown model") << 3 << plain << plain;
+}
+
+void tst_Form1Layout::titles()
+{
+    QFETCH(int, code);
+    QFETCH(QString, detected);
+    QFETCH(QString, afterReset);
+    Form1Harness h;
+    QCOMPARE(h.form->windowTitle(), QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0"));
+    if (code != 0)
+        h.detect(code);
+    QCOMPARE(h.form->windowTitle(), detected);
+    h.form->Form_Load();
+    QCOMPARE(h.form->windowTitle(), afterReset);
+}
+
+void tst_Form1Layout::resetBeforeDetection_restartsTheScan()
+{
+    Form1Harness h;
+    QVERIFY(!h.form->cmdEnviar->isEnabled());
+    QVERIFY(!h.form->cmdLeer->isEnabled());
+    QVERIFY(h.timer2->isEnabled());
+    QCOMPARE(h.timer2->interval(), 1000ms);
+
+    // A pass is under way (the probe's port open) when the reset comes.
+    QVERIFY(h.timer2->fire());
+    QVERIFY(!h.timer2->isEnabled());
+    QVERIFY(h.port->isOpen());
+    h.form->cmdEnviar->setEnabled(true);
+    h.form->cmdLeer->setEnabled(true);
+    h.form->Form_Load();
+    QVERIFY(h.timer2->isEnabled());
+    QCOMPARE(h.timer2->interval(), 1000ms);
+    QVERIFY(!h.port->isOpen());
+    QVERIFY(!h.form->cmdEnviar->isEnabled());
+    QVERIFY(!h.form->cmdLeer->isEnabled());
+    // LinkMode and Timer1 are the scan's business.
+    QCOMPARE(h.form->link()->mode(), LinkMode::Detect);
+    QVERIFY(h.timer1->isEnabled());
+    QCOMPARE(h.timer1->interval(), 100ms);
+}
+
+void tst_Form1Layout::resetAfterDetection_leavesTheLinkAlone()
+{
+    Form1Harness h;
+    h.detect(2);
+    QVERIFY(h.form->cmdEnviar->isEnabled());
+    QVERIFY(h.form->cmdLeer->isEnabled());
+    QVERIFY(!h.timer2->isEnabled());
+    const int opens = h.port->opens;
+    const auto writes = h.port->writes.size();
+    h.form->Form_Load();
+    QVERIFY(!h.timer2->isEnabled());
+    QVERIFY(!h.timer1->isEnabled());
+    QCOMPARE(h.port->opens, opens);
+    QCOMPARE(h.port->writes.size(), writes);
+    QCOMPARE(h.port->portNumber(), 1);
+    QVERIFY(h.form->cmdEnviar->isEnabled());
+    QVERIFY(h.form->cmdLeer->isEnabled());
+    QVERIFY(h.form->cmdPrueba->isHidden());
+    QCOMPARE(h.form->panelText(2), QStringLiteral("COM1:2400bps,8,N,1"));
+}
+
+void tst_Form1Layout::focusOrder()
+{
+    Form1Harness h;
+    // The order the reset's renumbering yields, from the design places.
+    QStringList expected{"SSTab1", "Frame1", "cmdAbrir", "cmdGuardar", "cmdEnviar", "cmdLeer",
+                         "lblPagina", "cmdBajar", "cmdSubir", "Label1"};
+    for (int r = 0; r < 20; ++r)
+        expected << QStringLiteral("cmbEfecto_%1").arg(r) << QStringLiteral("cmbVelocidad_%1").arg(r)
+                 << QStringLiteral("cmbFuente_%1").arg(r) << QStringLiteral("Text1_%1").arg(r);
+    expected << "Label2" << "Label3" << "cmdAgregar" << "StatusBar1" << "Text2_1" << "Text2_0"
+             << "Picture1" << "Text2_6" << "Text2_5" << "Text2_4";
+    for (int r = 7; r <= 19; ++r)
+        expected << QStringLiteral("Text2_%1").arg(r);
+    expected << "cmdNuevo" << "cmdPrueba" << "Text2_2" << "Text2_3";
+
+    const QList<QWidget *> order = h.form->focusOrder();
+    QStringList names;
+    for (const QWidget *w : order)
+        names << w->objectName();
+    QCOMPARE(names, expected);
+
+    // Widgets that take no focus are never reached by the tab key: only the others' order counts.
+    QStringList wanted;
+    for (const QWidget *w : order)
+        if (w->focusPolicy() != Qt::NoFocus)
+            wanted << w->objectName();
+    auto chainOrder = [&] {
+        QStringList seen;
+        QWidget *w = h.form->SSTab1;
+        do {
+            if (order.contains(w) && w->focusPolicy() != Qt::NoFocus)
+                seen << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != h.form->SSTab1);
+        return seen;
+    };
+    QCOMPARE(chainOrder(), wanted);
+    h.form->Form_Load();
+    h.form->Form_Load();
+    QCOMPARE(chainOrder(), wanted);
+}
+
+void tst_Form1Layout::messageBoxes()
+{
+    QWidget parent;
+    const QString text = QStringLiteral("¿ Desea crear un nuevo proyecto ?");
+    const auto question = zlx::makeQuestionBox(&parent, text);
+    QCOMPARE(question->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+    QCOMPARE(question->text(), text);
+    QCOMPARE(question->icon(), QMessageBox::Information);
+    QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question->defaultButton(), question->button(QMessageBox::No));
+    // Enter answers with the default button.
+    question->open();
+    QVERIFY(QTest::qWaitForWindowExposed(question.get()));
+    QTest::keyClick(question.get(), Qt::Key_Return);
+    QCOMPARE(question->clickedButton(), question->button(QMessageBox::No));
+    QCOMPARE(question->result(), int(QMessageBox::No));
+
+    const auto warning = zlx::makeMessageBox(&parent, zlx::MessageIcon::Exclamation, text);
+    QCOMPARE(warning->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+    QCOMPARE(warning->icon(), QMessageBox::Warning);
+    QCOMPARE(warning->standardButtons(), QMessageBox::Ok);
+    QCOMPARE(zlx::makeMessageBox(&parent, zlx::MessageIcon::Information, text)->icon(),
+             QMessageBox::Information);
+}
+
+QTEST_MAIN(tst_Form1Layout)
+#include "tst_form1_layout.moc"
