@@ -1,0 +1,157 @@
+// The real port on a pseudo-terminal: COM mapping, the emulated receive threshold, discard,
+// reopen, the 512-byte read limit and a write that survives the close right after it.
+#include "link/QtSignPort.h"
+#include "sim/UniqueFd.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace zlx;
+using sim::UniqueFd;
+
+namespace {
+// A raw pty pair; the test plays the sign on the master side.
+struct Pty
+{
+    UniqueFd master;
+    UniqueFd slave;  // held so the master never sees a hang-up between opens
+    QString path;
+
+    Pty()
+    {
+        master.reset(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+        if (!master.isValid() || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0)
+            qFatal("no pty");
+        path = QString::fromLocal8Bit(::ptsname(master.get()));
+        slave.reset(::open(::ptsname(master.get()), O_RDWR | O_NOCTTY));
+        termios t{};
+        ::tcgetattr(slave.get(), &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave.get(), TCSANOW, &t);
+    }
+    void send(const QByteArray &bytes) const
+    {
+        QCOMPARE(::write(master.get(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    }
+    // Everything the program has written so far.
+    QByteArray receive()
+    {
+        char buffer[1024];
+        ssize_t n;
+        while ((n = ::read(master.get(), buffer, sizeof buffer)) > 0)
+            received.append(buffer, int(n));
+        return received;
+    }
+    QByteArray received;
+};
+}  // namespace
+
+class TestQtSignPort : public QObject
+{
+    Q_OBJECT
+private slots:
+    void comNumbersMapToDevices();
+    void dataArrivesOnlyAtTheThreshold_data();
+    void dataArrivesOnlyAtTheThreshold();
+    void discardReopenAndReadLimit();
+    void writeThenDrainThenCloseDelivers();
+};
+
+void TestQtSignPort::comNumbersMapToDevices()
+{
+    Pty pty;
+    QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
+    for (int com : {0, 1, 3}) {
+        port.setPortNumber(com);
+        QVERIFY2(!port.open(), qPrintable(QStringLiteral("COM%1").arg(com)));
+        QVERIFY(!port.isOpen());
+    }
+    port.setPortNumber(2);
+    QVERIFY(port.open());
+    QVERIFY(port.write(QByteArray::fromHex("a5050100000200")));
+    QVERIFY(port.drain());
+    QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a5050100000200"));
+
+    qputenv("ZANTOLUX_PORTS", (QStringLiteral("/nonexistent/x:") + pty.path).toLocal8Bit());
+    QCOMPARE(PortMap::fromEnvironment().devicePath(2), pty.path);
+    QCOMPARE(PortMap::fromEnvironment().devicePath(3), QString());
+    qunsetenv("ZANTOLUX_PORTS");
+}
+
+void TestQtSignPort::dataArrivesOnlyAtTheThreshold_data()
+{
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<QList<int>>("pieces");
+    QTest::addColumn<int>("eventsExpected");
+    QTest::newRow("acknowledgement") << 1 << QList<int>{1} << 1;
+    QTest::newRow("detection answer in two halves") << 4 << QList<int>{2, 2} << 1;
+    QTest::newRow("read answer in pieces") << 66 << QList<int>{30, 30, 6} << 1;
+    QTest::newRow("short of the threshold") << 66 << QList<int>{65} << 0;
+}
+
+void TestQtSignPort::dataArrivesOnlyAtTheThreshold()
+{
+    QFETCH(int, threshold);
+    QFETCH(QList<int>, pieces);
+    QFETCH(int, eventsExpected);
+    Pty pty;
+    QtSignPort port(PortMap({pty.path}));
+    port.setReceiveThreshold(threshold);
+    QVERIFY(port.open());
+    QSignalSpy arrived(&port, &SignPort::dataArrived);
+    int total = 0;
+    for (int n : pieces) {
+        pty.send(QByteArray(n, '\xb5'));
+        total += n;
+        QTRY_COMPARE(port.bytesWaiting(), qint64(total));
+        if (total < threshold)
+            QCOMPARE(arrived.count(), 0);
+    }
+    QCOMPARE(arrived.count(), eventsExpected);
+    QCOMPARE(port.read().size(), total);
+}
+
+void TestQtSignPort::discardReopenAndReadLimit()
+{
+    Pty pty;
+    QtSignPort port(PortMap({pty.path}));
+    port.setSettings(PortSettings{});
+    port.setReceiveThreshold(1);
+    QVERIFY(port.open());
+    pty.send("stale");
+    QTRY_COMPARE(port.bytesWaiting(), qint64(5));
+    port.discardInput();
+    QCOMPARE(port.bytesWaiting(), qint64(0));
+
+    // Opening an open port closes and reopens it; it stays usable.
+    QVERIFY(port.open());
+    QVERIFY(port.isOpen());
+    pty.send(QByteArray(600, 'x'));
+    QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
+    QCOMPARE(port.read().size(), 512);
+    QTRY_COMPARE(port.bytesWaiting(), qint64(88));
+
+    port.close();
+    port.discardInput();  // on a closed port: nothing, no complaint
+    QVERIFY(!port.write("x"));
+    QCOMPARE(port.read(), QByteArray());
+}
+
+void TestQtSignPort::writeThenDrainThenCloseDelivers()
+{
+    Pty pty;
+    QtSignPort port(PortMap({pty.path}));
+    QVERIFY(port.open());
+    QVERIFY(port.write(QByteArray::fromHex("a502b500")));
+    QVERIFY(port.drain());
+    port.close();
+    QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
+}
+
+QTEST_GUILESS_MAIN(TestQtSignPort)
+#include "tst_qtsignport.moc"
