@@ -5,7 +5,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev
 RUN_PACKAGES := $(PACKAGES) xauth
 
-.PHONY: deps build run test clean
+.PHONY: deps build run test sanitize fuzz bench clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -28,5 +28,24 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure
 
+# The whole suite once more with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZANTOLUX_SANITIZE=ON
+	cmake --build build-asan
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/.ci/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure
+
+# The fuzz targets (clang, libFuzzer), each for FUZZ_SECONDS from its committed corpus.
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	@command -v clang++ >/dev/null || { $(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends clang libclang-rt-14-dev; }
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOLUX_FUZZ=ON
+	cmake --build build-fuzz --target fuzz_project_reader fuzz_page_decoder fuzz_link_answers
+	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+# Every benchmark, one table (the virtual sign paced at BAUD, default 2400).
+bench: build
+	BUILD=$(BUILD) bench/run
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz
