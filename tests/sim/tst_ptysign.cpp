@@ -1,3 +1,4 @@
+#include "PortExchange.h"
 #include "sim/PtySign.h"
 
 #include <QElapsedTimer>
@@ -26,18 +27,6 @@ bool openPort(QSerialPort &port, const QString &path)
     port.setStopBits(QSerialPort::OneStop);
     port.setFlowControl(QSerialPort::NoFlowControl);
     return port.open(QIODevice::ReadWrite);
-}
-
-// Writes a request and collects the answer until `size` bytes are in; returns the answer.
-QByteArray exchange(QSerialPort &port, const QByteArray &request, qsizetype size)
-{
-    port.write(request);
-    QByteArray answer;
-    const bool complete = QTest::qWaitFor([&] {
-        answer += port.readAll();
-        return answer.size() >= size;
-    }, 5000);
-    return complete ? answer : QByteArray("timeout: ") + answer.toHex(' ');
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "PortExchange.h"
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
@@ -7,17 +8,6 @@
 namespace {
 
 const QString kProgram = QStringLiteral(ZANTOLUX_SIM_PROGRAM);
-
-QByteArray exchange(QSerialPort &port, const QByteArray &request, qsizetype size)
-{
-    port.write(request);
-    QByteArray answer;
-    const bool complete = QTest::qWaitFor([&] {
-        answer += port.readAll();
-        return answer.size() >= size;
-    }, 5000);
-    return complete ? answer : QByteArray("timeout: ") + answer.toHex(' ');
-}
 
 }  // namespace
 
