@@ -1,4 +1,5 @@
 #include "PortExchange.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QSerialPort>
