@@ -89,6 +89,10 @@ void Form1::buildWindow()
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twipsRect(0, 0, 10335, 8655));
     SSTab1->tabBar()->setFont(fonts::bold8());
+    // Without a pane frame: the style paints it in the light button colour, a bright line
+    // around the dark blue page.
+    SSTab1->setDocumentMode(true);
+    SSTab1->tabBar()->setDrawBase(false);
     auto *page = new QWidget(SSTab1);
     page->setAutoFillBackground(true);
     page->setPalette(pal);
@@ -131,12 +135,16 @@ void Form1::buildStatusBar()
     bar->setBackgroundRole(QPalette::Button);
     const std::array<int, 3> widths{2500, 2000, 7000};
     const std::array<QString, 3> texts{QStringLiteral("Estado de conexion"), QStringLiteral("ZANTOLUX"), QString()};
+    // The fallback face is wider than the original one: its condensed cut keeps a port text
+    // such as "COM10:2400bps,8,N,1" whole in panel 2, at the same size and weight.
+    QFont panelFont = fonts::bold8();
+    panelFont.setStretch(QFont::SemiCondensed);
     int left = 0;
     for (size_t i = 0; i < m_panels.size(); ++i) {
         auto *panel = new QLabel(texts[i], bar);
         panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFont(fonts::bold8());
+        panel->setFont(panelFont);
         panel->setForegroundRole(QPalette::ButtonText);
         panel->setGeometry(px(left), 0, px(widths[i]), px(255));
         left += widths[i];

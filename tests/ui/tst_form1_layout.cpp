@@ -4,6 +4,7 @@
 #include "app/MessageBoxes.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -77,6 +78,9 @@ void tst_Form1Layout::layout()
     QCOMPARE(f.SSTab1->tabText(0), QStringLiteral("Mensajes"));
     QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
     QCOMPARE(panel(1)->font().weight(), QFont::Bold);
+    // The longest port text the scan can show stays whole in panel 2.
+    QVERIFY(panel(2)->fontMetrics().horizontalAdvance(QStringLiteral("COM40:2400bps,8,N,1"))
+            <= panel(2)->contentsRect().width());
 
     QVERIFY(f.cmdPrueba->isHidden());
     QVERIFY(!f.cmdLeer->isHidden());
