@@ -222,7 +222,7 @@ void tst_Form1Files::open_loadsAndShowsPageOne()
     QCOMPARE(h.editor().currentPage(), 1);
     QCOMPARE(h.editor().row(1).Text1->text(), QStringLiteral("Diez"));
     QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("10"));
-    QVERIFY(!h.editor().row(2).Text1->text().size());
+    QVERIFY(h.editor().row(2).Text1->text().isEmpty());
     QVERIFY(!h.editor().row(4).isVisible());
     QCOMPARE(h.form->panelText(3), h.path("two.zlx"));
     QCOMPARE(h.form->projectFileName(), h.path("two.zlx"));
