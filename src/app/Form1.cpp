@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
 #include "app/MessageBoxes.h"
@@ -25,8 +26,8 @@
 namespace zlx {
 
 namespace {
-const QColor kDarkBlue(0, 0, 64);
-const QString kFileFilter = QStringLiteral("Archivos zlx (*.zlx)");
+
+constexpr char kFileFilter[] = "Archivos zlx (*.zlx)";
 
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &image,
                            const QRect &geometry)
@@ -82,7 +83,7 @@ void Form1::buildWindow()
     setWindowTitle(QString::fromLatin1(kPlainTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kDarkBlue);
+    pal.setColor(QPalette::Window, colors::kDarkBlue);
     setPalette(pal);
 
     SSTab1 = new QTabWidget(this);
@@ -318,7 +319,7 @@ int Form1::pagesToSave() const
 
 QString Form1::chooseFileWithDialog(FileDialogKind kind)
 {
-    QFileDialog dialog(this, QString(), QString(), kFileFilter);
+    QFileDialog dialog(this, QString(), QString(), QString::fromLatin1(kFileFilter));
     dialog.setOption(QFileDialog::DontUseNativeDialog, false);
     if (kind == FileDialogKind::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);

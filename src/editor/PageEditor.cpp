@@ -1,6 +1,7 @@
 #include "editor/PageEditor.h"
 
 #include "editor/EffectRules.h"
+#include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
 #include "model/MessageEntry.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int kEnter = 13;
 constexpr int kLastPageBeforeDetection = 40;
-const QColor kDarkBlue(0, 0, 64);
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, const QFont &font,
                   const QRect &geometry)
@@ -59,7 +59,7 @@ PageEditor::PageEditor(MessageStore &store, QWidget *parent)
     setFont(fonts::standard());
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kDarkBlue);
+    pal.setColor(QPalette::Window, colors::kDarkBlue);
     setPalette(pal);
 
     // Created first so that it lies beneath every row control.
