@@ -18,8 +18,8 @@ constexpr int kLastScanPort = 40;  // the pass ends when the probe reaches this 
 constexpr int kDetectThreshold = 4;
 constexpr int kAckThreshold = 1;
 constexpr int kFirstPageUnit = 24;
+constexpr char kTitleStart[] = "\x01\x02\x03";  // effect 1, amount 2, font 3
 
-const QString kNoAnswer = QStringLiteral("El letrero no responde, verifique las conexiones y vuelva a intentar");
 }  // namespace
 
 QString modeName(LinkMode mode)
@@ -133,7 +133,8 @@ void SignLink::ResponseTimeout()
     m_port->close();
     if (wasReading)
         emit readAbandoned();
-    emit message(MessageIcon::Exclamation, kNoAnswer);
+    emit message(MessageIcon::Exclamation,
+                 QStringLiteral("El letrero no responde, verifique las conexiones y vuelva a intentar"));
 }
 
 void SignLink::MSComm1_OnComm()
@@ -317,6 +318,15 @@ void SignLink::readAnswer(const QByteArray &answer)
     // The end-of-program marker stands at a page start; inside a page 0xFF is a text byte.
     if (quint8(answer.at(1)) == 0xFF && m_addrLow == 0 && m_readBlock == 0) {
         m_readBusy = false;
+    } else if (m_readBlock == 0 && !QByteArrayView(answer).sliced(1).startsWith(kTitleStart)) {
+        // Every page begins with its title row (01 02 03). Anything else means the answers are
+        // out of step, e.g. an acknowledgement of a transfer cut short arrived first: reading
+        // on would show a shifted program as if it were the sign's.
+        qCInfo(lcLink) << "read-back abandoned: page" << m_readPage + 1 << "has no title row";
+        m_readBusy = false;
+        m_mode = LinkMode::Idle;
+        emit readAbandoned();
+        return;
     } else {
         m_addrLow += frames::kMaxData;
         if (m_addrLow == 256) {

@@ -315,8 +315,10 @@ void TestSignLink::readBackMarkInsidePageIsText()
     rig.port.writes.clear();
     QVERIFY(rig.link.startRead());
     const QByteArray filler(64, 'A');
+    const QByteArray pageStart = QByteArray::fromHex("010203") + filler.left(61);
     for (int block = 0; block < 8; ++block)
-        rig.port.deliver(readAnswer(block == 4 ? QByteArray(64, char(0xff)) : filler));
+        rig.port.deliver(readAnswer(block == 0 ? pageStart : block == 4 ? QByteArray(64, char(0xff)) : filler));
+    QCOMPARE(rig.port.writes.size(), 9);
     QCOMPARE(rig.port.writes.at(4), QByteArray::fromHex("a5050119004000"));  // second unit
     QCOMPARE(rig.port.writes.last(), QByteArray::fromHex("a505011a004000"));  // next page
     QCOMPARE(completed.count(), 0);
@@ -330,6 +332,8 @@ void TestSignLink::readBackBadAnswers_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::newRow("wrong mark") << QByteArray(66, '\0');
     QTest::newRow("short answer") << QByteArray::fromHex("b5");
+    // A stray acknowledgement ahead of the answer shifts it by one byte.
+    QTest::newRow("answer out of step") << QByteArray::fromHex("b5b5010203") + QByteArray(61, 'x');
 }
 
 void TestSignLink::readBackBadAnswers()
