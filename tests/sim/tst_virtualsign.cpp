@@ -213,7 +213,7 @@ void TestVirtualSign::countersAndLog()
 
 void TestVirtualSign::parseFault_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<Fault>("fault");
 
@@ -235,11 +235,11 @@ void TestVirtualSign::parseFault_data()
 
 void TestVirtualSign::parseFault()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(Fault, fault);
 
-    const auto parsed = zlx::sim::parseFault(spec);
+    const auto parsed = zlx::sim::parseFault(text);
     QCOMPARE(parsed.has_value(), valid);
     if (valid)
         QVERIFY(*parsed == fault);

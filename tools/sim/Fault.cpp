@@ -28,10 +28,10 @@ constexpr std::array kFaults{
 
 }  // namespace
 
-std::optional<Fault> parseFault(const QString &spec)
+std::optional<Fault> parseFault(const QString &text)
 {
-    const qsizetype eq = spec.indexOf(u'=');
-    const QString name = eq < 0 ? spec : spec.left(eq);
+    const qsizetype eq = text.indexOf(u'=');
+    const QString name = eq < 0 ? text : text.left(eq);
     for (const FaultName &f : kFaults) {
         if (name != QLatin1String(f.name))
             continue;
@@ -40,7 +40,7 @@ std::optional<Fault> parseFault(const QString &spec)
         if (eq < 0)
             return std::nullopt;
         bool ok = false;
-        const int value = spec.mid(eq + 1).toInt(&ok);
+        const int value = text.mid(eq + 1).toInt(&ok);
         if (!ok || value < f.minimum)
             return std::nullopt;
         return Fault{f.kind, value};
@@ -50,12 +50,12 @@ std::optional<Fault> parseFault(const QString &spec)
 
 QString faultHelp()
 {
-    QString text = QStringLiteral("Faults (--fault SPEC):\n");
+    QString text = QStringLiteral("Faults (--fault FAULT):\n");
     for (const FaultName &f : kFaults) {
-        QString spec = QLatin1String(f.name);
+        QString text = QLatin1String(f.name);
         if (f.minimum >= 0)
-            spec += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
-        text += QStringLiteral("  %1%2\n").arg(spec, -16).arg(QLatin1String(f.help));
+            text += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
+        text += QStringLiteral("  %1%2\n").arg(text, -16).arg(QLatin1String(f.help));
     }
     return text;
 }

@@ -30,9 +30,9 @@ struct Fault
 
 // Parses "silent", "silent-after=K", "wrong-ack=K", "double-ack=K", "bad-read=K", "slow=MS",
 // "garbage", "split" or "none". K must be at least 1, MS at least 0.
-std::optional<Fault> parseFault(const QString &spec);
+std::optional<Fault> parseFault(const QString &text);
 
-// The table of fault specifications for the program's help text.
+// The table of faults for the program's help text.
 QString faultHelp();
 
 }  // namespace zlx::sim

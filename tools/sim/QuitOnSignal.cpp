@@ -10,8 +10,9 @@ namespace zlx::sim {
 
 namespace {
 
-// The one piece of state a signal handler can reach.
-int s_writeFd = -1;
+// A signal handler reaches no object, so the pipe's write end is the program's one global;
+// sig_atomic_t keeps its update safe against a signal arriving mid-write.
+volatile std::sig_atomic_t s_writeFd = -1;
 
 void onSignal(int signalNumber)
 {

@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption linkOption(QStringLiteral("link"), QStringLiteral("Make PATH a symbolic link to the device."), QStringLiteral("PATH"));
     const QCommandLineOption memoryOption(QStringLiteral("memory"), QStringLiteral("Load the memory from FILE if it exists; save it after every end frame and on exit."), QStringLiteral("FILE"));
     const QCommandLineOption paceOption(QStringLiteral("pace-baud"), QStringLiteral("Take the line time of every byte at N baud (0: none)."), QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption faultOption(QStringLiteral("fault"), QStringLiteral("Inject a fault (see the table above)."), QStringLiteral("SPEC"));
+    const QCommandLineOption faultOption(QStringLiteral("fault"), QStringLiteral("Inject a fault (see the table above)."), QStringLiteral("FAULT"));
     const QCommandLineOption showOption(QStringLiteral("show"), QStringLiteral("List the pages and rows a saved memory holds, and exit."), QStringLiteral("FILE"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Print the device path only."));
     parser.addOptions({modelOption, linkOption, memoryOption, paceOption, faultOption, showOption, quietOption});
