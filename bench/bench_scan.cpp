@@ -3,7 +3,7 @@
 #include "Figures.h"
 #include "link/QtSignPort.h"
 #include "link/SignLink.h"
-#include "link/Ticker.h"
+#include "link/QtTicker.h"
 #include "sim/PtySign.h"
 
 #include <QCommandLineParser>

@@ -7,7 +7,7 @@
 #include "link/PageImages.h"
 #include "link/QtSignPort.h"
 #include "link/SignLink.h"
-#include "link/Ticker.h"
+#include "link/QtTicker.h"
 #include "sim/PtySign.h"
 
 #include <QCommandLineParser>

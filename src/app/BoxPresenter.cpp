@@ -1,10 +1,8 @@
-#include "app/MessageBoxes.h"
+#include "app/BoxPresenter.h"
 
 #include <QMessageBox>
 
 namespace zlx {
-
-MessagePresenter::~MessagePresenter() = default;
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, MessageIcon icon, const QString &text)
 {

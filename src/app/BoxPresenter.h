@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SignLink.h"
+#include "app/MessagePresenter.h"
 
 #include <QString>
 #include <memory>
@@ -10,20 +10,11 @@ class QWidget;
 
 namespace zlx {
 
-// Modal message boxes titled with the application title. Tests swap in one that records.
-class MessagePresenter
-{
-public:
-    virtual ~MessagePresenter();
-    virtual void show(MessageIcon icon, const QString &text) = 0;  // OK button
-    // Yes and No, information icon, No as the default; true for Yes.
-    virtual bool askYesNo(const QString &text) = 0;
-};
-
 // The boxes BoxPresenter shows, built apart so that their set-up can be checked.
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, MessageIcon icon, const QString &text);
 std::unique_ptr<QMessageBox> makeQuestionBox(QWidget *parent, const QString &text);
 
+// The real boxes, modal, over the main window.
 class BoxPresenter final : public MessagePresenter
 {
 public:

@@ -3,8 +3,6 @@
 #include <QObject>
 #include <chrono>
 
-class QTimer;
-
 namespace zlx {
 
 // A millisecond timer the link can be driven by; tests swap in one they fire by hand.
@@ -22,25 +20,6 @@ public:
 
 signals:
     void tick();
-};
-
-// The real timer, a QTimer.
-class QtTicker final : public Ticker
-{
-    Q_OBJECT
-public:
-    explicit QtTicker(QObject *parent = nullptr);
-
-    void setInterval(std::chrono::milliseconds interval) override;
-    std::chrono::milliseconds interval() const override;
-    void setEnabled(bool enabled) override;
-    bool isEnabled() const override;
-
-private:
-    void apply();
-
-    QTimer *m_timer;
-    bool m_enabled = false;
 };
 
 }  // namespace zlx

@@ -3,6 +3,7 @@
 #include "RandomProgram.h"
 #include "link/PageImages.h"
 #include "link/QtSignPort.h"
+#include "link/QtTicker.h"
 #include "link/SignLink.h"
 #include "sim/PtySign.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageBoxes.h"
+#include "app/MessagePresenter.h"
 
 #include <QStringList>
 #include <functional>

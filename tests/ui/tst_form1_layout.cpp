@@ -1,7 +1,7 @@
 // The main window as built and as its reset leaves it: layout, titles, link set-up, focus order,
 // and the set-up of the real message boxes.
 #include "Form1Harness.h"
-#include "app/MessageBoxes.h"
+#include "app/BoxPresenter.h"
 
 #include <QComboBox>
 #include <QFontMetrics>

@@ -1,0 +1,5 @@
+#include "app/MessagePresenter.h"
+
+namespace zlx {
+MessagePresenter::~MessagePresenter() = default;
+}

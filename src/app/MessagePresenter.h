@@ -1,0 +1,19 @@
+#pragma once
+
+#include "link/SignLink.h"
+
+#include <QString>
+
+namespace zlx {
+
+// Modal message boxes titled with the application title. Tests swap in one that records.
+class MessagePresenter
+{
+public:
+    virtual ~MessagePresenter();
+    virtual void show(MessageIcon icon, const QString &text) = 0;  // OK button
+    // Yes and No, information icon, No as the default; true for Yes.
+    virtual bool askYesNo(const QString &text) = 0;
+};
+
+}  // namespace zlx
