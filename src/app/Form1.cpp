@@ -3,19 +3,18 @@
 #include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
-#include "app/MessageBoxes.h"
+#include "app/BoxPresenter.h"
 #include "editor/PageEditor.h"
 #include "link/PageImages.h"
 #include "link/SignPort.h"
-#include "link/Ticker.h"
+#include "link/QtTicker.h"
 #include "project/ProjectFile.h"
+#include "project/ProjectIo.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
@@ -254,10 +253,19 @@ void Form1::cmdEnviar_Click()
     // refusal leaves the link exactly as it was.
     if (!modelKnown())
         return;
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
+    // A read-back under way is abandoned by the Send and gives nothing back: the program from
+    // before it returns, with the page on the screen stored over it.
+    const MessageStore current = m_store;
+    const bool givesBack = m_link->readBusy() && m_beforeRead;
+    if (givesBack)
+        m_store = m_beforeRead->store;
+    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1)) {
+        m_store = current;
         return;
+    }
     const SignModel model = *m_link->model();
     if (const auto fault = findUnsendableEntry(m_store, model)) {
+        m_store = current;
         showMessage(MessageIcon::Exclamation,
                     QStringLiteral("No se puede enviar el programa: página %1, fila %2: %3.")
                         .arg(fault->page + 1).arg(fault->row + 1).arg(fault->problem));
@@ -265,7 +273,9 @@ void Form1::cmdEnviar_Click()
     }
     if (!m_link->beginSend())
         return;
-    m_beforeRead.reset();  // a read-back under way is abandoned by the Send
+    if (givesBack)
+        setPanel(3, m_beforeRead->panel3);
+    m_beforeRead.reset();
     const PageImageBuild build = buildPageImages(m_store, model);
     for (int i = 0; i < build.cutPages.size(); ++i)
         showMessage(MessageIcon::Information, QStringLiteral("Se ha recortado parte del mensaje por ser muy largo"));
@@ -284,6 +294,7 @@ void Form1::cmdLeer_Click()
     auto before = std::make_unique<Snapshot>();
     before->store = m_store;
     before->page = m_editor->currentPage();
+    before->panel3 = panelText(3);
     before->visibleRows = 0;
     while (before->visibleRows < PageEditor::kRows && m_editor->row(before->visibleRows).isVisible())
         ++before->visibleRows;
@@ -308,6 +319,7 @@ void Form1::onReadAbandoned()
     const std::unique_ptr<Snapshot> before = std::move(m_beforeRead);
     m_store = before->store;
     m_editor->showPageNumber(before->page, before->visibleRows);
+    setPanel(3, before->panel3);
 }
 
 int Form1::pagesToSave() const
@@ -340,13 +352,9 @@ void Form1::cmdGuardar_Click()
     const QString name = m_chooseFile(FileDialogKind::Save);
     if (name.isEmpty())
         return;
-    // Written whole to a temporary file that then replaces the old one: a failure never
-    // destroys a good file.
-    QSaveFile file(name);
-    const QByteArray bytes = project::encode(m_store, pagesToSave());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("El programa no fue guardado en %1: %2").arg(name, file.errorString()));
+    const QString error = project::writeFile(name, m_store, pagesToSave());
+    if (!error.isEmpty()) {
+        showMessage(MessageIcon::Exclamation, error);
         return;
     }
     m_projectFileName = name;
@@ -359,28 +367,15 @@ void Form1::cmdAbrir_Click()
     const QString name = m_chooseFile(FileDialogKind::Open);
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("No se pudo abrir el archivo %1: %2").arg(name, file.errorString()));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("No se pudo leer el archivo %1: %2").arg(name, file.errorString()));
-        return;
-    }
-    const auto lines = project::decodeLines(bytes);
-    if (!lines) {
-        showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("El archivo %1 no es un proyecto válido: tiene más de %2 líneas.")
-                        .arg(name).arg(project::kMaxLines));
+    const project::ReadResult file = project::readFile(name);
+    if (!file.error.isEmpty()) {
+        showMessage(MessageIcon::Exclamation, file.error);
         return;
     }
     Form_Load();
+    m_beforeRead.reset();  // the operator chose to replace the program
     m_projectFileName = name;
-    project::load(*lines, m_store);
+    project::load(file.lines, m_store);
     setPanel(3, m_projectFileName);
     m_editor->showFirstPage();
 }
@@ -390,6 +385,7 @@ void Form1::cmdNuevo_Click()
     if (!m_presenter->askYesNo(QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya guardado se perderán")))
         return;
     Form_Load();
+    m_beforeRead.reset();  // the operator chose to start over
 }
 
 }  // namespace zlx

@@ -93,6 +93,7 @@ private:
         MessageStore store;
         int page = 1;
         int visibleRows = 4;
+        QString panel3;
     };
     std::unique_ptr<Snapshot> m_beforeRead;
 };

@@ -1,5 +1,7 @@
 #include "app/Form2.h"
 
+#include "editor/Colors.h"
+
 #include <QPainter>
 #include <QScreen>
 
@@ -27,7 +29,7 @@ Form2::Form2(QWidget *mainWindow, QWidget *parent)
 void Form2::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0, 0, 64));
+    painter.fillRect(rect(), colors::kDarkBlue);
     painter.drawPixmap(0, 0, m_picture);
 }
 

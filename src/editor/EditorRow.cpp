@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QWidget>
 
+#include <limits>
+
 namespace zlx {
 
 namespace {
@@ -52,6 +54,7 @@ EditorRow::EditorRow(int r, QWidget *frame)
     Text1 = new QLineEdit(frame);
     Text1->setObjectName(QStringLiteral("Text1_") + n);
     Text1->setGeometry(twipsRect(3720, top, 6255, kRowHeight));
+    Text1->setMaxLength(std::numeric_limits<int>::max());  // a message text has no length limit
 }
 
 void EditorRow::setVisible(bool visible)

@@ -14,9 +14,11 @@ constexpr qsizetype kTitleSize = 14;
 constexpr int kUnitBytes = 256;
 
 // The title row has the shape of a record: effect 1, amount 2, font 3, "NN PAGINA ".
+constexpr char kTitleStart[] = "\x01\x02\x03";
+
 QByteArray titleRow(int pageIndex)
 {
-    QByteArray t("\x01\x02\x03", 3);
+    QByteArray t(kTitleStart, 3);
     const int number = pageIndex + 1;
     t.append(char('0' + (number / 10) % 10));
     t.append(char('0' + number % 10));
@@ -73,6 +75,11 @@ QString entryProblem(const QByteArray &e)
 }
 
 }  // namespace
+
+bool startsWithTitleRow(QByteArrayView block)
+{
+    return block.startsWith(QByteArrayView(kTitleStart, 3));
+}
 
 PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model)
 {

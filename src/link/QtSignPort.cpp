@@ -4,6 +4,8 @@
 
 #include <QSerialPort>
 
+#include <termios.h>
+
 namespace zlx {
 
 QtSignPort::QtSignPort(PortMap map, QObject *parent)
@@ -103,7 +105,9 @@ bool QtSignPort::drain()
         if (!m_serial->waitForBytesWritten(1000))
             return false;
     }
-    return true;
+    // The kernel holds the bytes now; tcdrain waits until they have left the line, before
+    // the close restores the device's former settings.
+    return ::tcdrain(int(m_serial->handle())) == 0;
 }
 
 }  // namespace zlx

@@ -17,8 +17,6 @@ constexpr auto kResponseTimeout = 3000ms;
 constexpr int kLastScanPort = 40;  // the pass ends when the probe reaches this port
 constexpr int kDetectThreshold = 4;
 constexpr int kAckThreshold = 1;
-constexpr int kFirstPageUnit = 24;
-constexpr char kTitleStart[] = "\x01\x02\x03";  // effect 1, amount 2, font 3
 
 }  // namespace
 
@@ -47,6 +45,8 @@ SignLink::SignLink(SignPort *port, Ticker *timer1, Ticker *timer2, QObject *pare
 
 void SignLink::setPanel(int panel, const QString &text)
 {
+    if (panel == 1)
+        m_panel1 = text;
     emit panelText(panel, text);
 }
 
@@ -63,6 +63,10 @@ void SignLink::SetUpLink()
 
 void SignLink::clearPageImages()
 {
+    // A read-back under way owns them: emptied halfway, they would decode into a program the
+    // sign does not hold.
+    if (m_readBusy)
+        return;
     m_pageImages.clear();
 }
 
@@ -218,6 +222,7 @@ bool SignLink::beginSend()
     m_timer1->setEnabled(false);
     if (m_port->isOpen())
         m_port->close();
+    m_panel1Before = m_panel1;
     setPanel(1, QStringLiteral("Enviando ..."));
     return true;
 }
@@ -231,6 +236,7 @@ void SignLink::startSend(const QList<QByteArray> &pageImages)
     if (!openForExchange()) {
         m_mode = LinkMode::Idle;
         m_programBusy = false;
+        setPanel(1, m_panel1Before);
         emit message(MessageIcon::Exclamation,
                      QStringLiteral("No se puede abrir el puerto COM%1: el programa no fue enviado.")
                          .arg(m_port->portNumber()));
@@ -278,17 +284,19 @@ bool SignLink::startRead()
     m_readBusy = true;
     m_programBusy = false;
     m_port->setReceiveThreshold(frames::kReadAnswerSize);
-    m_addrHigh = kFirstPageUnit;
+    m_addrHigh = m_model->firstUnit(0);
     m_addrLow = 0;
     m_readPage = 0;
     m_readBlock = 0;
     m_pageImages = QList<QByteArray>(m_model->pageCount);
+    m_panel1Before = m_panel1;
     setPanel(1, QStringLiteral("Lectura..."));
     setPanel(3, QString());
     if (!openForExchange()) {
         m_mode = LinkMode::Idle;
         m_readBusy = false;
         m_timer1->setEnabled(false);
+        setPanel(1, m_panel1Before);
         emit readAbandoned();
         emit message(MessageIcon::Exclamation,
                      QStringLiteral("No se puede abrir el puerto COM%1: el programa no fue leído.")
@@ -318,7 +326,7 @@ void SignLink::readAnswer(const QByteArray &answer)
     // The end-of-program marker stands at a page start; inside a page 0xFF is a text byte.
     if (quint8(answer.at(1)) == 0xFF && m_addrLow == 0 && m_readBlock == 0) {
         m_readBusy = false;
-    } else if (m_readBlock == 0 && !QByteArrayView(answer).sliced(1).startsWith(kTitleStart)) {
+    } else if (m_readBlock == 0 && !startsWithTitleRow(QByteArrayView(answer).sliced(1))) {
         // Every page begins with its title row (01 02 03). Anything else means the answers are
         // out of step, e.g. an acknowledgement of a transfer cut short arrived first: reading
         // on would show a shifted program as if it were the sign's.

@@ -48,7 +48,7 @@ public:
 
     // Configures the port and arms Timer2 for the first scan pass (only before detection).
     void SetUpLink();
-    void clearPageImages();
+    void clearPageImages();  // not while a read-back fills them
 
     // Send: beginSend sets the mode, flags and "Enviando ..."; the caller then builds the page
     // images (it may show the cut message) and hands them to startSend, which writes frame 0.
@@ -101,6 +101,9 @@ private:
     QList<QByteArray> m_pageImages;
     QList<QByteArray> m_frames;
     int m_frameIndex = 0;
+
+    QString m_panel1;        // what panel 1 shows
+    QString m_panel1Before;  // what it showed before an exchange; back if the port fails
 
     int m_readPage = 0;
     int m_readBlock = 0;

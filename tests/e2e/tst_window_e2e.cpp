@@ -82,6 +82,8 @@ private slots:
     void failedReadGivesTheProgramBack();
     void sendDuringReadAbandonsTheRead();
     void resetAfterDetectionLeavesTheLinkAlone();
+    void newProjectDuringReadBack_data();
+    void newProjectDuringReadBack();
 };
 
 void TestWindowE2E::detectionShowsModelAndEnablesButtons()
@@ -215,6 +217,44 @@ void TestWindowE2E::resetAfterDetectionLeavesTheLinkAlone()
     QVERIFY(!w.form->link()->port()->isOpen());
     QCOMPARE(w.form->link()->portNumber(), 1);
     QCOMPARE(w.sign.sign().framesReceived(), opens);
+}
+
+void TestWindowE2E::newProjectDuringReadBack_data()
+{
+    QTest::addColumn<bool>("signFallsSilent");
+    QTest::newRow("read-back completes") << false;
+    QTest::newRow("read-back times out") << true;
+}
+
+void TestWindowE2E::newProjectDuringReadBack()
+{
+    QFETCH(bool, signFallsSilent);
+    Window w(sim::Model::Pages20);
+    QVERIFY(w.detect());
+    w.fillRow(0, 0, "2", "2", QStringLiteral("uno"));
+    w.fillRow(1, 0, "2", "2", QString(100, u'x'));  // two blocks on page 1
+    QCOMPARE(w.clickAndWait(w.form->cmdEnviar), kDone);
+    const MessageStore signProgram = w.form->store();
+
+    w.sign.setPaceBaud(2400);
+    w.form->cmdLeer->click();
+    QTRY_COMPARE(w.form->link()->readPage() * 100 + w.form->link()->readBlock(), 1);
+    if (signFallsSilent)
+        w.sign.sign().setFault({FaultKind::Silent, 0});
+    w.presenter->answerYes = true;
+    w.form->cmdNuevo->click();  // the operator starts over while the read-back runs
+    QCOMPARE(w.form->store(), MessageStore());
+
+    QSignalSpy message(w.form->link(), &SignLink::message);
+    QVERIFY(message.wait(5000));
+    if (signFallsSilent) {
+        // The old program does not come back over the new project.
+        QCOMPARE(w.presenter->texts().last(), kNoAnswer);
+        QCOMPARE(w.form->store(), MessageStore());
+    } else {
+        QCOMPARE(w.presenter->texts().last(), kReadDone);
+        QCOMPARE(w.form->store(), signProgram);  // read whole, as the sign holds it
+    }
 }
 
 QTEST_MAIN(TestWindowE2E)

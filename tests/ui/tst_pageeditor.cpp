@@ -175,6 +175,13 @@ void tst_PageEditor::saveThenShow_givesTheRowsBack()
     QCOMPARE(r1.cmbFuente->currentText(), QStringLiteral("1"));
     QCOMPARE(r1.Text1->text(), QStringLiteral("9:15 am"));  // stored text over the sample
     QCOMPARE(m_editor->nextRow(), 2);
+
+    // A text longer than a line edit keeps by default comes back whole.
+    const QByteArray longEntry = "1\x02" "2" + QByteArray(40000, 'L');
+    m_store.setEntry(3, 0, longEntry);
+    m_editor->ShowPage(3);
+    QVERIFY(m_editor->SaveShownPage(3));
+    QCOMPARE(m_store.entry(3, 0), longEntry);
 }
 
 void tst_PageEditor::saveShownPage_stopsAtFirstEmptyEffect()
