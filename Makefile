@@ -1,9 +1,9 @@
-# Set-up, build, run and test on Debian 12. `make run` and `make test` install what is missing.
+# Set-up, build, run and test on Debian 12 (./build.sh installs make itself first).
+# Every target installs the Debian packages it needs when they are missing.
 BUILD ?= build
 SIM_MEMORY ?= $(BUILD)/sign-memory.bin
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev
-RUN_PACKAGES := $(PACKAGES) xauth
+PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra
 
 .PHONY: deps build run test sanitize fuzz bench clean
 
