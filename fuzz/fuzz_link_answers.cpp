@@ -1,10 +1,10 @@
 // libFuzzer target: the link state machine fed arbitrary answers, ticks and clicks in every
 // mode, for both models and for a sign whose model code is unknown. The input is a script of
 // operations; after each one the link's invariants are checked.
+#include "ManualTicker.h"
+#include "ScriptedPort.h"
 #include "link/PageImages.h"
 #include "link/SignLink.h"
-#include "link/SignPort.h"
-#include "link/Ticker.h"
 #include "model/MessageStore.h"
 
 #include <QLoggingCategory>
@@ -30,84 +30,6 @@ void require(bool ok, const char *why)
     if (!ok)
         fail(why);
 }
-
-// A port on COM1 only, whose answers the script delivers. It can vanish (nothing opens, nothing
-// is written, nothing arrives) as an unplugged adapter would.
-class FuzzPort final : public SignPort
-{
-public:
-    bool vanished = false;
-    bool writeFails = false;
-    QByteArray lastWrite;
-
-    void setPortNumber(int number) override { m_number = number; }
-    int portNumber() const override { return m_number; }
-    void setSettings(const PortSettings &settings) override { m_settings = settings; }
-    void setReceiveThreshold(int bytes) override { m_threshold = bytes; }
-    int receiveThreshold() const override { return m_threshold; }
-    bool open() override
-    {
-        m_buffer.clear();
-        m_open = m_number == 1 && !vanished;
-        return m_open;
-    }
-    void close() override { m_open = false; }
-    bool isOpen() const override { return m_open; }
-    void discardInput() override
-    {
-        if (m_open)
-            m_buffer.clear();
-    }
-    bool write(const QByteArray &bytes) override
-    {
-        if (!m_open || vanished || writeFails)
-            return false;
-        lastWrite = bytes;
-        return true;
-    }
-    QByteArray read() override
-    {
-        const QByteArray out = m_buffer.left(m_settings.inputLen);
-        m_buffer.remove(0, out.size());
-        return out;
-    }
-    qint64 bytesWaiting() const override { return m_buffer.size(); }
-    bool drain() override { return m_open && !vanished; }
-
-    void deliver(const QByteArray &bytes)
-    {
-        if (!m_open || vanished)
-            return;
-        m_buffer.append(bytes);
-        if (m_threshold > 0 && m_buffer.size() >= m_threshold)
-            emit dataArrived();
-    }
-
-private:
-    PortSettings m_settings;
-    QByteArray m_buffer;
-    int m_number = 1;
-    int m_threshold = 0;
-    bool m_open = false;
-};
-
-class FuzzTicker final : public Ticker
-{
-public:
-    void setInterval(std::chrono::milliseconds interval) override { m_interval = interval; }
-    std::chrono::milliseconds interval() const override { return m_interval; }
-    void setEnabled(bool enabled) override { m_enabled = enabled; }
-    bool isEnabled() const override { return m_enabled; }
-    void fire()
-    {
-        if (m_enabled && m_interval.count() > 0)
-            emit tick();
-    }
-
-private:
-    std::chrono::milliseconds m_interval{0};
-    bool m_enabled = false;
-};
 
 class Input
 {
@@ -324,9 +246,9 @@ private:
     }
 
     Input &m_in;
-    FuzzPort m_port;
-    FuzzTicker m_timer1;
-    FuzzTicker m_timer2;
+    ScriptedPort m_port;  // COM1 only
+    ManualTicker m_timer1;
+    ManualTicker m_timer2;
     SignLink m_link{&m_port, &m_timer1, &m_timer2};
     bool m_inModal = false;
 };

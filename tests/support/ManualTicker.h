@@ -5,7 +5,6 @@
 // A timer that ticks only when the test says so.
 class ManualTicker final : public zlx::Ticker
 {
-    Q_OBJECT
 public:
     void setInterval(std::chrono::milliseconds interval) override { m_interval = interval; }
     std::chrono::milliseconds interval() const override { return m_interval; }

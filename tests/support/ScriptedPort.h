@@ -5,13 +5,13 @@
 #include <QList>
 #include <QSet>
 
-// A port the test drives by hand: which COM numbers exist, what was written, answers delivered
+// A port the test (or the link's fuzz target) drives by hand: which COM numbers exist, what was written, answers delivered
 // on demand (dataArrived fires once the threshold is reached, as on the real port).
 class ScriptedPort final : public zlx::SignPort
 {
-    Q_OBJECT
 public:
     QSet<int> existing{1};          // COM numbers that open
+    bool vanished = false;           // unplugged: nothing opens, is written or arrives
     QList<QByteArray> writes;        // every write, in order
     QList<int> writePorts;           // the COM number each write went to
     int opens = 0;
@@ -26,7 +26,7 @@ public:
     bool open() override
     {
         ++opens;
-        m_open = existing.contains(m_number);
+        m_open = existing.contains(m_number) && !vanished;
         m_buffer.clear();
         return m_open;
     }
@@ -39,7 +39,7 @@ public:
     }
     bool write(const QByteArray &bytes) override
     {
-        if (!m_open || writeFails)
+        if (!m_open || vanished || writeFails)
             return false;
         writes.append(bytes);
         writePorts.append(m_number);
@@ -55,13 +55,13 @@ public:
     bool drain() override
     {
         ++drains;
-        return m_open;
+        return m_open && !vanished;
     }
 
     // The sign answers: bytes arrive in the receive buffer of an open port.
     void deliver(const QByteArray &bytes)
     {
-        if (!m_open)
+        if (!m_open || vanished)
             return;
         m_buffer.append(bytes);
         if (m_threshold > 0 && m_buffer.size() >= m_threshold)
