@@ -87,10 +87,6 @@ private slots:
     void noSignTwoPasses();
     void sendAndReadBackRoundTrip_data();
     void sendAndReadBackRoundTrip();
-    void transferFaults_data();
-    void transferFaults();
-    void readBackFaults_data();
-    void readBackFaults();
 };
 
 void TestLinkE2E::detectsSignBehindMissingPorts_data()
@@ -196,92 +192,6 @@ void TestLinkE2E::sendAndReadBackRoundTrip()
     QCOMPARE(back, expected);  // the sign gives back what was sent
     if (!overfull)
         QCOMPARE(back, sent);
-}
-
-void TestLinkE2E::transferFaults_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<QString>("message");  // empty: abandoned silently
-    QTest::newRow("wrong ack at frame 3") << int(FaultKind::WrongAckAt) << 3 << "";
-    QTest::newRow("double ack at frame 2") << int(FaultKind::DoubleAckAt) << 2 << "";
-    QTest::newRow("silent after 4 answers") << int(FaultKind::SilentAfter) << 4
-                                            << "El letrero no responde, verifique las conexiones y vuelva a intentar";
-    QTest::newRow("slow answers, under the timeout") << int(FaultKind::SlowAnswers) << 300
-                                                     << "Programacion finalizada correctamente";
-    QTest::newRow("answers in pieces") << int(FaultKind::SplitAnswers) << 0 << "Programacion finalizada correctamente";
-}
-
-void TestLinkE2E::transferFaults()
-{
-    QFETCH(int, kind);
-    QFETCH(int, value);
-    QFETCH(QString, message);
-    auto sign = openSign(sim::Model::Pages20);
-    Rig rig({sign->slavePath()});
-    QVERIFY(rig.detect());
-    // Two pages of six frames in all, so that slow answers stay within seconds.
-    MessageStore store;
-    store.setEntry(0, 0, "1\x02" "2" + QByteArray(200, 'A'));
-    store.setEntry(1, 0, "4\x03" "1" + QByteArray(60, 'B'));
-    sign->sign().setFault({FaultKind(kind), value});
-
-    const auto build = buildPageImages(store, *rig.link->model());
-    rig.messages.clear();
-    QVERIFY(rig.link->beginSend());
-    rig.link->startSend(build.images);
-    if (message.isEmpty()) {
-        QTRY_COMPARE_WITH_TIMEOUT(rig.link->mode(), LinkMode::Idle, 5000);
-        QVERIFY(!rig.link->programBusy());
-        QVERIFY(rig.messages.isEmpty());
-        QCOMPARE(sign->sign().endFramesSeen(), 0);
-    } else {
-        QSignalSpy msg(rig.link.get(), &SignLink::message);
-        QVERIFY(msg.wait(8000));
-        QCOMPARE(rig.messages, QStringList{message});
-    }
-    // The program stays usable: the next Send goes through.
-    sign->sign().setFault({});
-    QVERIFY(rig.send(store));
-}
-
-void TestLinkE2E::readBackFaults_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("timeout");
-    QTest::newRow("bad mark at block 2") << int(FaultKind::BadReadMarkAt) << 2 << false;
-    QTest::newRow("garbage before answers") << int(FaultKind::GarbageBefore) << 0 << false;
-    QTest::newRow("silent after 3 answers") << int(FaultKind::SilentAfter) << 3 << true;
-}
-
-void TestLinkE2E::readBackFaults()
-{
-    QFETCH(int, kind);
-    QFETCH(int, value);
-    QFETCH(bool, timeout);
-    auto sign = openSign(sim::Model::Pages40);
-    Rig rig({sign->slavePath()});
-    QVERIFY(rig.detect());
-    QRandomGenerator rng(5);
-    MessageStore sent;
-    MessageStore store = testprograms::randomProgram(rng, *rig.link->model(), sent);
-    store.setEntry(0, 0, "1\x02" "2ABC");  // at least one page to read
-    QVERIFY(rig.send(store));
-
-    sign->sign().setFault({FaultKind(kind), value});
-    QSignalSpy abandoned(rig.link.get(), &SignLink::readAbandoned);
-    rig.messages.clear();
-    QVERIFY(rig.link->startRead());
-    QVERIFY(abandoned.wait(5000));
-    QCOMPARE(rig.link->mode(), LinkMode::Idle);
-    QVERIFY(!rig.link->readBusy());
-    QCOMPARE(rig.messages.isEmpty(), !timeout);
-
-    sign->sign().setFault({});
-    QSignalSpy completed(rig.link.get(), &SignLink::readCompleted);
-    QVERIFY(rig.link->startRead());
-    QVERIFY(completed.wait(10000));
 }
 
 QTEST_GUILESS_MAIN(TestLinkE2E)
