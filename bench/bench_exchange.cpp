@@ -47,6 +47,19 @@ double runUntilMessage(SignLink &link, QString *text)
 
 QString ms(double v) { return QString::number(v, 'f', 3) + " ms"; }
 
+// Two rows: total time against line time, and the program's turnaround.
+void printExchange(const QString &what, double total, double line, const QString &turnWhat,
+                   const QList<double> &turnarounds)
+{
+    bench::printRow(what,
+                    QStringLiteral("%1 s total / %2 s line time = %3")
+                        .arg(total, 0, 'f', 2).arg(line, 0, 'f', 2).arg(total / line, 0, 'f', 4),
+                    "within 1% of line time");
+    bench::printRow(turnWhat + " (median / p99)",
+                    ms(bench::percentile(turnarounds, 50)) + " / " + ms(bench::percentile(turnarounds, 99)),
+                    "< 0.5 ms / < 2 ms");
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -105,20 +118,10 @@ int main(int argc, char *argv[])
     const double readLine = double(readTurn.size() + 1) * (7 + 66) * byteTime;
 
     const QString at = QStringLiteral(" (%1 baud, %2 pages)").arg(baud).arg(model.pageCount);
-    bench::printRow("Send: " + QString::number(frames.size()) + " frames" + at,
-                    QStringLiteral("%1 s total / %2 s line time = %3")
-                        .arg(sendTotal, 0, 'f', 2).arg(sendLine, 0, 'f', 2).arg(sendTotal / sendLine, 0, 'f', 4),
-                    "within 1% of line time");
-    bench::printRow("Send turnaround per frame (median / p99)",
-                    ms(bench::percentile(sendTurn, 50)) + " / " + ms(bench::percentile(sendTurn, 99)),
-                    "< 0.5 ms / < 2 ms");
-    bench::printRow("Read: " + QString::number(readTurn.size() + 1) + " blocks" + at,
-                    QStringLiteral("%1 s total / %2 s line time = %3")
-                        .arg(readTotal, 0, 'f', 2).arg(readLine, 0, 'f', 2).arg(readTotal / readLine, 0, 'f', 4),
-                    "within 1% of line time");
-    bench::printRow("Read turnaround per block (median / p99)",
-                    ms(bench::percentile(readTurn, 50)) + " / " + ms(bench::percentile(readTurn, 99)),
-                    "< 0.5 ms / < 2 ms");
+    printExchange(QStringLiteral("Send: %1 frames").arg(frames.size()) + at, sendTotal, sendLine,
+                  "Send turnaround per frame", sendTurn);
+    printExchange(QStringLiteral("Read: %1 blocks").arg(readTurn.size() + 1) + at, readTotal, readLine,
+                  "Read turnaround per block", readTurn);
     bench::printRow("Peak resident memory (exchange)", QString::number(bench::peakResidentMiB(), 'f', 1) + " MiB");
     return 0;
 }

@@ -2,6 +2,7 @@
 // main window and the real QSerialPort code: what the operator is told, the state the link is
 // left in, the editor's program, and that the next exchange works.
 #include "ManualTicker.h"
+#include "LinkTexts.h"
 #include "RecordingPresenter.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
@@ -22,9 +23,9 @@ using namespace zlx;
 using sim::FaultKind;
 
 namespace {
-const QString kDone = QStringLiteral("Programacion finalizada correctamente");
-const QString kReadDone = QStringLiteral("Lectura finalizada correctamente");
-const QString kNoAnswer = QStringLiteral("El letrero no responde, verifique las conexiones y vuelva a intentar");
+const QString kDone = linktexts::done();
+const QString kReadDone = linktexts::readDone();
+const QString kNoAnswer = linktexts::noAnswer();
 const QString kCannotOpenSend = QStringLiteral("No se puede abrir el puerto COM1: el programa no fue enviado.");
 const QString kCannotOpenRead = QStringLiteral("No se puede abrir el puerto COM1: el programa no fue leído.");
 

@@ -1,4 +1,5 @@
 // The main window against the virtual sign over a pty: what an operator does end to end.
+#include "LinkTexts.h"
 #include "RecordingPresenter.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
@@ -17,9 +18,9 @@ using namespace zlx;
 using sim::FaultKind;
 
 namespace {
-const QString kDone = QStringLiteral("Programacion finalizada correctamente");
-const QString kReadDone = QStringLiteral("Lectura finalizada correctamente");
-const QString kNoAnswer = QStringLiteral("El letrero no responde, verifique las conexiones y vuelva a intentar");
+const QString kDone = linktexts::done();
+const QString kReadDone = linktexts::readDone();
+const QString kNoAnswer = linktexts::noAnswer();
 
 struct Window
 {
