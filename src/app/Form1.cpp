@@ -260,12 +260,14 @@ void Form1::cmdEnviar_Click()
     if (givesBack)
         m_store = m_beforeRead->store;
     if (!m_editor->SaveShownPage(m_editor->currentPage() - 1)) {
-        m_store = current;
+        if (givesBack)
+            m_store = current;
         return;
     }
     const SignModel model = *m_link->model();
     if (const auto fault = findUnsendableEntry(m_store, model)) {
-        m_store = current;
+        if (givesBack)
+            m_store = current;  // the read-back goes on; it may still complete
         showMessage(MessageIcon::Exclamation,
                     QStringLiteral("No se puede enviar el programa: página %1, fila %2: %3.")
                         .arg(fault->page + 1).arg(fault->row + 1).arg(fault->problem));
