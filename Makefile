@@ -1,7 +1,8 @@
 # Set-up, build, run and test on Debian 12 (./build.sh installs make itself first).
 # Every target installs the Debian packages it needs when they are missing.
 BUILD ?= build
-SIM_MEMORY ?= $(BUILD)/sign-memory.bin
+SIM_MEMORY ?= $(abspath $(BUILD))/sign-memory.bin
+SIGN_LINK := $(abspath $(BUILD))/sign-pty
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra
 
@@ -19,11 +20,11 @@ build: deps
 
 # Starts the virtual sign (20-page model) on a pseudo-terminal and the program with it as COM1.
 run: build
-	@rm -f $(BUILD)/sign-pty; \
-	$(BUILD)/tools/sim/zantolux-sim --model 20 --link $(BUILD)/sign-pty --memory $(SIM_MEMORY) & sim=$$!; \
+	@rm -f $(SIGN_LINK); \
+	$(BUILD)/tools/sim/zantolux-sim --model 20 --link $(SIGN_LINK) --memory $(SIM_MEMORY) & sim=$$!; \
 	trap "kill $$sim 2>/dev/null" EXIT; \
-	for i in $$(seq 50); do [ -e $(BUILD)/sign-pty ] && break; sleep 0.1; done; \
-	ZANTOLUX_PORTS=$(BUILD)/sign-pty $(BUILD)/src/zantolux
+	for i in $$(seq 50); do [ -e $(SIGN_LINK) ] && break; sleep 0.1; done; \
+	ZANTOLUX_PORTS=$(SIGN_LINK) $(BUILD)/src/zantolux
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure

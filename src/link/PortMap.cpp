@@ -1,5 +1,6 @@
 #include "link/PortMap.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QtGlobal>
 #include <algorithm>
@@ -12,9 +13,14 @@ constexpr qint64 kSystemListMaxAgeMs = 5000;
 
 PortMap PortMap::fromEnvironment()
 {
-    if (qEnvironmentVariableIsSet("ZANTOLUX_PORTS"))
-        return PortMap(qEnvironmentVariable("ZANTOLUX_PORTS").split(u':'));
-    return PortMap();
+    if (!qEnvironmentVariableIsSet("ZANTOLUX_PORTS"))
+        return PortMap();
+    // QSerialPort reads a name without a leading slash as one under /dev: a path relative to
+    // the working folder is made absolute first.
+    QStringList paths;
+    for (const QString &path : qEnvironmentVariable("ZANTOLUX_PORTS").split(u':'))
+        paths.append(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
+    return PortMap(paths);
 }
 
 PortMap::PortMap(QStringList fixedPaths) : m_fixed(std::move(fixedPaths)) {}

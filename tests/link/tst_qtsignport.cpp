@@ -3,6 +3,7 @@
 #include "link/QtSignPort.h"
 #include "sim/UniqueFd.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -80,6 +81,15 @@ void TestQtSignPort::comNumbersMapToDevices()
     qputenv("ZANTOLUX_PORTS", (QStringLiteral("/nonexistent/x:") + pty.path).toLocal8Bit());
     QCOMPARE(PortMap::fromEnvironment().devicePath(2), pty.path);
     QCOMPARE(PortMap::fromEnvironment().devicePath(3), QString());
+
+    // A path relative to the working folder (as a link next to the build) opens too.
+    port.close();  // a device open once is locked against a second open
+    const QString savedCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QStringLiteral("/dev/pts")));
+    qputenv("ZANTOLUX_PORTS", pty.path.mid(9).toLocal8Bit());  // "N", not a name under /dev
+    QtSignPort relative(PortMap::fromEnvironment());
+    QVERIFY(QDir::setCurrent(savedCwd));
+    QVERIFY(relative.open());
     qunsetenv("ZANTOLUX_PORTS");
 }
 
