@@ -137,10 +137,16 @@ VirtualSign::Check VirtualSign::checkFrame(const QByteArray &bytes)
     return bytes.at(count + 1) == 0 ? Check::Complete : Check::Bad;
 }
 
+void VirtualSign::setFault(Fault fault)
+{
+    m_fault = fault;
+    m_faultFrom = {m_answered, m_framesWritten, m_blockReads};
+}
+
 bool VirtualSign::silent() const
 {
     return m_fault.kind == FaultKind::Silent
-        || (m_fault.kind == FaultKind::SilentAfter && m_answered >= m_fault.value);
+        || (m_fault.kind == FaultKind::SilentAfter && m_answered - m_faultFrom.answered >= m_fault.value);
 }
 
 QByteArray VirtualSign::handle(const QByteArray &frame)
@@ -178,7 +184,7 @@ QByteArray VirtualSign::readAnswer(const QByteArray &frame)
     QByteArray answer = kMark + readMemory(addressOf(frame), length) + '\0';
     if (length == kBlock) {
         ++m_blockReads;
-        if (m_fault.kind == FaultKind::BadReadMarkAt && m_blockReads == m_fault.value)
+        if (m_fault.kind == FaultKind::BadReadMarkAt && m_blockReads - m_faultFrom.blockReads == m_fault.value)
             answer[0] = 0;
     }
     return answer;
@@ -189,9 +195,10 @@ QByteArray VirtualSign::writeAnswer(const QByteArray &frame)
     const int length = at(frame, 5);
     writeMemory(addressOf(frame), frame.mid(6, length));
     ++m_framesWritten;
-    if (m_fault.kind == FaultKind::WrongAckAt && m_framesWritten == m_fault.value)
+    const int written = m_framesWritten - m_faultFrom.framesWritten;
+    if (m_fault.kind == FaultKind::WrongAckAt && written == m_fault.value)
         return QByteArray(1, '\0');
-    if (m_fault.kind == FaultKind::DoubleAckAt && m_framesWritten == m_fault.value)
+    if (m_fault.kind == FaultKind::DoubleAckAt && written == m_fault.value)
         return QByteArray(2, kMark);
     return QByteArray(1, kMark);
 }

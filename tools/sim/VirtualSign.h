@@ -24,7 +24,8 @@ public:
     // the frames they complete. Partial frames are kept for the next call.
     QByteArray feed(const QByteArray &bytesFromProgram);
 
-    void setFault(Fault fault) { m_fault = fault; }
+    // A fault's K counts the frames, answers or blocks from this call on.
+    void setFault(Fault fault);
     Fault fault() const { return m_fault; }
 
     void setModel(Model model);   // writes the model code at address 0
@@ -65,6 +66,12 @@ private:
     int m_blockReads = 0;
     int m_endFrames = 0;
     int m_answered = 0;
+    struct Counts
+    {
+        int answered = 0;
+        int framesWritten = 0;
+        int blockReads = 0;
+    } m_faultFrom;  // the counts when the fault was set
     qint64 m_bytesSkipped = 0;
 };
 
