@@ -7,6 +7,7 @@ TimingPort::TimingPort(std::unique_ptr<zlx::SignPort> inner) : m_inner(std::move
         m_arrivalNs = m_clock.nsecsElapsed();
         emit dataArrived();
     });
+    connect(m_inner.get(), &zlx::SignPort::lost, this, &zlx::SignPort::lost);
 }
 
 bool TimingPort::write(const QByteArray &bytes)

@@ -22,7 +22,8 @@ public:
     void setSettings(const zlx::PortSettings &s) override { m_inner->setSettings(s); }
     void setReceiveThreshold(int bytes) override { m_inner->setReceiveThreshold(bytes); }
     int receiveThreshold() const override { return m_inner->receiveThreshold(); }
-    bool open() override { return m_inner->open(); }
+    QString devicePath() const override { return m_inner->devicePath(); }
+    zlx::OpenResult open() override { return m_inner->open(); }
     void close() override { m_inner->close(); }
     bool isOpen() const override { return m_inner->isOpen(); }
     void discardInput() override { m_inner->discardInput(); }

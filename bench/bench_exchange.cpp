@@ -3,7 +3,7 @@
 // turnaround per frame and per block.
 #include "Figures.h"
 #include "TimingPort.h"
-#include "link/PageImages.h"
+#include "protocol/PageImages.h"
 #include "link/QtSignPort.h"
 #include "link/SignLink.h"
 #include "link/QtTicker.h"
@@ -30,14 +30,14 @@ MessageStore fullProgram(const SignModel &model)
     return store;
 }
 
-// Runs the event loop until the link shows its next message; returns the elapsed seconds.
-double runUntilMessage(SignLink &link, QString *text)
+// Runs the event loop until the exchange ends; returns the elapsed seconds.
+double runUntilFinished(SignLink &link, Outcome *outcome)
 {
     QElapsedTimer clock;
     clock.start();
     QEventLoop loop;
-    auto c = QObject::connect(&link, &SignLink::message, &loop, [&](MessageIcon, const QString &t) {
-        *text = t;
+    auto c = QObject::connect(&link, &SignLink::finished, &loop, [&](Exchange, Outcome o) {
+        *outcome = o;
         loop.quit();
     });
     loop.exec();
@@ -96,22 +96,22 @@ int main(int argc, char *argv[])
     for (const QByteArray &f : frames)
         sendLine += double(f.size() + 1) * byteTime;
 
-    QString text;
+    Outcome outcome{};
     port.resetFigures();
     link.beginSend();
-    link.startSend(build.images);
-    const double sendTotal = runUntilMessage(link, &text);
-    if (text != QStringLiteral("Programacion finalizada correctamente")) {
-        QTextStream(stderr) << "send failed: " << text << '\n';
+    link.startSend(frames);
+    const double sendTotal = runUntilFinished(link, &outcome);
+    if (outcome != Outcome::Completed) {
+        QTextStream(stderr) << "send failed: outcome " << int(outcome) << '\n';
         return 1;
     }
     const QList<double> sendTurn = port.turnaroundsMs();
 
     port.resetFigures();
     link.startRead();
-    const double readTotal = runUntilMessage(link, &text);
-    if (text != QStringLiteral("Lectura finalizada correctamente")) {
-        QTextStream(stderr) << "read failed: " << text << '\n';
+    const double readTotal = runUntilFinished(link, &outcome);
+    if (outcome != Outcome::Completed) {
+        QTextStream(stderr) << "read failed: outcome " << int(outcome) << '\n';
         return 1;
     }
     const QList<double> readTurn = port.turnaroundsMs();

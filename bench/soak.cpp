@@ -4,7 +4,8 @@
 // any read-back that differs.
 #include "Figures.h"
 #include "RandomProgram.h"
-#include "link/PageImages.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
 #include "link/QtSignPort.h"
 #include "link/SignLink.h"
 #include "link/QtTicker.h"
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 using namespace zlx;
 
@@ -68,13 +70,13 @@ struct Rig
     std::unique_ptr<SignLink> link;
 };
 
-// Runs the event loop until the link shows a message; empty text if none came in time.
-QString waitForMessage(SignLink &link)
+// Runs the event loop until the exchange ends; nothing if it did not end in time.
+std::optional<Outcome> waitForFinished(SignLink &link)
 {
-    QString text;
+    std::optional<Outcome> outcome;
     QEventLoop loop;
-    QObject::connect(&link, &SignLink::message, &loop, [&](MessageIcon, const QString &t) {
-        text = t;
+    QObject::connect(&link, &SignLink::finished, &loop, [&](Exchange, Outcome o) {
+        outcome = o;
         loop.quit();
     });
     // A timer object of our own: a pending single-shot timer would outlive every cycle and
@@ -84,7 +86,12 @@ QString waitForMessage(SignLink &link)
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(kExchangeLimitMs);
     loop.exec();
-    return text;
+    return outcome;
+}
+
+QString outcomeText(const std::optional<Outcome> &outcome)
+{
+    return outcome ? QStringLiteral("outcome %1").arg(int(*outcome)) : QStringLiteral("no end in time");
 }
 
 bool detect(Rig &rig)
@@ -142,36 +149,32 @@ int main(int argc, char *argv[])
         Rig &rig = rigs[size_t(cycle % 2)];
         SignLink &link = *rig.link;
         const SignModel model = *link.model();
-        MessageStore sent;
-        const MessageStore program = testprograms::randomProgram(rng, model, sent);
+        MessageStore readable;
+        const MessageStore program = testprograms::randomProgram(rng, model, readable);
 
-        const auto build = buildPageImages(program, model);
+        const QList<QByteArray> frameList = buildFrameList(buildPageImages(program, model).images, model);
         link.beginSend();
-        link.startSend(build.images);
-        frames += link.frameCount();
-        const QString sendText = waitForMessage(link);
-        if (sendText != QStringLiteral("Programacion finalizada correctamente")) {
+        link.startSend(frameList);
+        frames += frameList.size();
+        const auto sent = waitForFinished(link);
+        if (sent != Outcome::Completed) {
             ++failedExchanges;
-            err << "cycle " << cycle << ": send ended with \"" << sendText << "\"\n";
+            err << "cycle " << cycle << ": send ended with " << outcomeText(sent) << '\n';
             continue;
         }
 
-        QList<QByteArray> images;
-        auto c = QObject::connect(&link, &SignLink::readCompleted,
-                                  [&](const QList<QByteArray> &read) { images = read; });
         const int readsBefore = rig.sign.sign().readsServed();
         link.startRead();
-        const QString readText = waitForMessage(link);
-        QObject::disconnect(c);
+        const auto read = waitForFinished(link);
         blocks += rig.sign.sign().readsServed() - readsBefore;
-        if (readText != QStringLiteral("Lectura finalizada correctamente")) {
+        if (read != Outcome::Completed) {
             ++failedExchanges;
-            err << "cycle " << cycle << ": read-back ended with \"" << readText << "\"\n";
+            err << "cycle " << cycle << ": read-back ended with " << outcomeText(read) << '\n';
             continue;
         }
         MessageStore back;
-        decodePageImages(images, model.pageCount, back);
-        if (!(back == sent)) {
+        decodePageImages(link.readBack()->images(), model.pageCount, back);
+        if (!(back == readable)) {
             ++mismatches;
             err << "cycle " << cycle << " (" << model.pageCount << " pages): the read-back differs from what was sent\n";
         }

@@ -1,11 +1,13 @@
 // libFuzzer target: the link state machine fed arbitrary answers, ticks and clicks in every
 // mode, for both models and for a sign whose model code is unknown. The input is a script of
-// operations; after each one the link's invariants are checked.
+// operations; after each one the link's invariants are checked, and at its end a silent sign
+// must end whatever exchange is still under way.
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
-#include "link/PageImages.h"
 #include "link/SignLink.h"
 #include "model/MessageStore.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
 
 #include <QLoggingCategory>
 
@@ -19,16 +21,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-[[noreturn]] void fail(const char *why)
-{
-    fprintf(stderr, "invariant broken: %s\n", why);
-    __builtin_trap();
-}
-
 void require(bool ok, const char *why)
 {
-    if (!ok)
-        fail(why);
+    if (ok)
+        return;
+    fprintf(stderr, "invariant broken: %s\n", why);
+    __builtin_trap();
 }
 
 class Input
@@ -40,7 +38,6 @@ public:
     QByteArray bytes(int n)
     {
         QByteArray out;
-        out.reserve(n);
         for (int i = 0; i < n; ++i)
             out.append(char(byte()));
         return out;
@@ -52,31 +49,25 @@ private:
     size_t m_at = 0;
 };
 
+// Numbers 0..12 keep the meaning they have in the committed corpus.
 enum Op : uint8_t {
     SetUp, FireTimer1, FireTimer2, DeliverRaw, DeliverAck, DeliverDetection, DeliverBlock,
-    DeliverEndBlock, DeliverZeroPairBlock, ClickSend, ClickRead, TogglePortVanished,
-    ToggleWriteFails, OpCount
+    DeliverEndBlock, DeliverZeroPairBlock, ClickSend, ClickRead, ToggleVanished, ToggleWriteFails,
+    Cancel, ToggleRefusing, OpCount
 };
 
-// The window's part: it calls the link as Form1 does and checks what comes out.
+// The window's part: it calls the link as the window and the session do, and checks what
+// comes out.
 class Harness
 {
 public:
     explicit Harness(Input &in) : m_in(in)
     {
-        QObject::connect(&m_link, &SignLink::message, [this](MessageIcon, const QString &text) {
-            onMessage(text);
-        });
-        QObject::connect(&m_link, &SignLink::readCompleted, [this](const QList<QByteArray> &images) {
-            onReadCompleted(images);
-        });
-        QObject::connect(&m_link, &SignLink::panelText, [this](int panel, const QString &text) {
-            require(panel >= 1 && panel <= 3, "panel number");
-            static const QString kSending = QStringLiteral("Enviando: ");
-            if (panel == 1 && text.startsWith(kSending)) {
-                const int n = text.mid(kSending.size()).section(u' ', 0, 0).toInt();
-                require(n >= 1 && n <= m_link.frameCount(), "acknowledged count beyond the frames");
-            }
+        QObject::connect(&m_link, &SignLink::finished, [this](Exchange e, Outcome o) { onFinished(e, o); });
+        QObject::connect(&m_link, &SignLink::progress, [this](Exchange e) { onProgress(e); });
+        QObject::connect(&m_link, &SignLink::portRefused, [this](const QString &path) {
+            require(!m_refused.contains(path), "a refused device told twice");
+            m_refused.insert(path);
         });
     }
 
@@ -87,12 +78,15 @@ public:
             const int op = m_in.byte() % OpCount;
             step(op);
             if (trace)
-                fprintf(stderr, "op %2d -> mode %-12s program %d read %d frame %d/%d page %d block %d open %d\n", op,
-                        qPrintable(modeName(m_link.mode())), m_link.programBusy(), m_link.readBusy(),
-                        m_link.frameIndex(), m_link.frameCount(), m_link.readPage(), m_link.readBlock(),
-                        m_port.isOpen());
+                fprintf(stderr, "op %2d -> mode %-12s settling %d open %d active %d\n", op,
+                        qPrintable(modeName(m_link.mode())), m_link.settling(), m_port.isOpen(),
+                        m_active ? int(*m_active) : -1);
             check();
         }
+        // The sign falls silent: the settle and then the response time end what is under way.
+        for (int tick = 0; tick < 2 && m_active; ++tick)
+            require(m_timer1.fire(), "an exchange without its response timer");
+        require(!m_active, "an exchange that never ends");
     }
 
 private:
@@ -105,12 +99,23 @@ private:
                 m_link.SetUpLink();
             break;
         case ClickSend: clickSend(); break;
-        case ClickRead:
-            if (!m_link.readBusy() && m_link.model())
-                m_link.startRead();
+        case ClickRead: start(Exchange::Read, [this] { return m_link.startRead(); }); break;
+        case Cancel:
+            m_inCancel = true;
+            m_link.cancel();
+            m_inCancel = false;
             break;
-        case TogglePortVanished: m_port.vanished = !m_port.vanished; break;
+        case ToggleVanished:
+            if (m_port.vanished)
+                m_port.vanished = false;
+            else
+                m_port.vanish();
+            break;
         case ToggleWriteFails: m_port.writeFails = !m_port.writeFails; break;
+        case ToggleRefusing:
+            if (!m_port.refusing.remove(1))
+                m_port.refusing.insert(1);
+            break;
         default: lineEvent(op); break;
         }
     }
@@ -118,25 +123,22 @@ private:
     // Events that can also arrive while a modal message box is up.
     void lineEvent(int op)
     {
+        const QByteArray mark(1, char(0xB5));
         switch (op) {
         case FireTimer1: m_timer1.fire(); break;
         case FireTimer2: m_timer2.fire(); break;
         case DeliverRaw: m_port.deliver(m_in.bytes(m_in.byte() % 80)); break;
-        case DeliverAck: m_port.deliver(QByteArray(1, char(0xB5))); break;
-        case DeliverDetection:
-            m_port.deliver(QByteArray(1, char(0xB5)) + char(m_in.byte() % 4) + m_in.bytes(2));
-            break;
-        case DeliverBlock: m_port.deliver(QByteArray(1, char(0xB5)) + m_in.bytes(65)); break;
-        case DeliverEndBlock:
-            m_port.deliver(QByteArray(1, char(0xB5)) + char(0xFF) + m_in.bytes(64));
-            break;
+        case DeliverAck: m_port.deliver(mark); break;
+        case DeliverDetection: m_port.deliver(mark + char(m_in.byte() % 4) + m_in.bytes(2)); break;
+        case DeliverBlock: m_port.deliver(mark + m_in.bytes(65)); break;
+        case DeliverEndBlock: m_port.deliver(mark + char(0xFF) + m_in.bytes(64)); break;
         case DeliverZeroPairBlock: {
             QByteArray block = m_in.bytes(64);
             const int at = m_in.byte() % 64;
             block[at] = 0;
             if (at + 1 < block.size())
                 block[at + 1] = 0;
-            m_port.deliver(QByteArray(1, char(0xB5)) + block + char(0));
+            m_port.deliver(mark + block + char(0));
             break;
         }
         default: break;
@@ -150,19 +152,34 @@ private:
             lineEvent(kLineOps[m_in.byte() % std::size(kLineOps)]);
     }
 
+    // Starts an exchange; one it ends (the exchange under way) or that ends at once (a port that
+    // will not open) is reported from within the call.
+    template <typename Call>
+    bool start(Exchange exchange, Call call)
+    {
+        m_starting = exchange;
+        m_endedAtStart = false;
+        const bool started = call();
+        m_starting.reset();
+        require(started || !m_endedAtStart, "a refused exchange reported an end");
+        if (started) {
+            require(!m_active, "two exchanges at once");
+            if (!m_endedAtStart)
+                m_active = exchange;
+        }
+        return started;
+    }
+
     void clickSend()
     {
-        // The window refuses a Send without a known model before the link changes state.
+        // The session refuses a Send without a known model before the link changes state.
         if (m_link.programBusy() || !m_link.model())
             return;
-        if (!m_link.beginSend())
+        if (!start(Exchange::Send, [this] { return m_link.beginSend(); }))
             return;
-        // The cut message may be up between the two calls: nothing may answer or tick then.
-        const LinkMode before = m_link.mode();
-        m_inModal = true;
+        // The cut message may be up between the two calls: only the line and the timers act then.
         modalEvents();
-        m_inModal = false;
-        require(m_link.mode() == before && m_link.programBusy(), "the link moved while the frames were built");
+        require(m_link.programBusy() || !m_active, "the link moved while the frames were built");
         const SignModel model = *m_link.model();
         QList<QByteArray> images;
         const int pages = 1 + m_in.byte() % model.pageCount;
@@ -170,78 +187,80 @@ private:
             const int length = 1 + (m_in.byte() | m_in.byte() << 8) % model.pageBytes();
             images.append(m_in.bytes(length));
         }
-        m_link.startSend(images);
+        m_link.startSend(buildFrameList(images, model));
     }
 
-    void onMessage(const QString &text)
+    void onFinished(Exchange exchange, Outcome outcome)
     {
-        // A message is the last thing a handler does: the link is idle by then.
-        require(m_link.mode() == LinkMode::Idle, "message while an exchange runs");
-        require(!m_link.programBusy() && !m_link.readBusy(), "message while busy");
-        if (text.endsWith(QStringLiteral("finalizada correctamente"))) {
-            require(!m_port.isOpen(), "port open after completion");
+        require(m_link.mode() == LinkMode::Idle, "an end reported while an exchange runs");
+        require(outcome != Outcome::Cancelled || m_inCancel, "cancelled without cancel()");
+        if (outcome == Outcome::Superseded) {
+            require(m_starting && *m_starting != exchange, "superseded by nothing");
+        } else {
+            require(!m_port.isOpen(), "port left open after an exchange");
             require(!m_timer1.isEnabled(), "response timer left running");
         }
-        if (text.startsWith(QStringLiteral("El letrero no responde")))
-            require(!m_port.isOpen(), "port open after a timeout");
-        // The modal box runs an event loop: ticks and answers may arrive while it is up.
-        if (!m_inModal) {
+        if (m_active && *m_active == exchange) {
+            m_active.reset();
+        } else {
+            require(m_starting == exchange && !m_endedAtStart, "an end without an exchange");
+            m_endedAtStart = true;
+        }
+        if (outcome == Outcome::Completed && exchange == Exchange::Read && m_link.readBack()) {
+            MessageStore store;
+            decodePageImages(m_link.readBack()->images(), m_link.model()->pageCount, store);
+        }
+        // A message box runs an event loop: ticks and answers may arrive while it is up. The
+        // window shows none for an exchange another one replaced.
+        if (outcome != Outcome::Superseded && !m_inModal) {
             m_inModal = true;
             modalEvents();
             m_inModal = false;
         }
     }
 
-    void onReadCompleted(const QList<QByteArray> &images)
+    void onProgress(Exchange exchange)
     {
-        const SignModel model = *m_link.model();
-        require(images.size() == model.pageCount, "read-back image count");
-        for (const QByteArray &image : images)
-            require(image.size() <= model.pageBytes(), "read-back image beyond its page");
-        MessageStore store;
-        decodePageImages(images, model.pageCount, store);
+        if (exchange == Exchange::Send) {
+            require(m_link.transfer().has_value(), "send progress without a transfer");
+            const int acked = m_link.transfer()->acknowledged();
+            require(acked >= 1 && acked <= m_link.transfer()->frameCount(), "acknowledged count beyond the frames");
+        } else {
+            require(m_link.readBack().has_value(), "read progress without a read-back");
+            require(m_link.readBack()->answeredPage() < m_link.model()->pageCount, "answered page beyond the model");
+        }
     }
 
     void check() const
     {
         const LinkMode mode = m_link.mode();
-        switch (mode) {
-        case LinkMode::Idle:
-            require(!m_link.programBusy() && !m_link.readBusy(), "idle but busy");
-            break;
-        case LinkMode::Detect:
+        const bool exchange = mode == LinkMode::Program || mode == LinkMode::Read;
+        require(exchange == m_active.has_value(), "an exchange the link and its caller disagree on");
+        if (m_active)
+            require(*m_active == (mode == LinkMode::Program ? Exchange::Send : Exchange::Read), "exchange kind");
+        require(m_link.programBusy() == (mode == LinkMode::Program), "programBusy out of step");
+        require(m_link.readBusy() == (mode == LinkMode::Read), "readBusy out of step");
+        if (mode == LinkMode::Idle)
+            require(!m_port.isOpen(), "port open while idle");
+        if (mode == LinkMode::Detect) {
             require(!m_link.signDetected(), "scanning after detection");
-            require(!m_link.programBusy() && !m_link.readBusy(), "scanning but busy");
             require(m_timer1.isEnabled() && m_timer1.interval() == 100ms, "scan without its step timer");
-            break;
-        case LinkMode::Program:
-        case LinkMode::Read:
+        }
+        if (exchange) {
             require(m_link.model().has_value(), "exchange without a model");
-            require(m_link.programBusy() == (mode == LinkMode::Program), "programBusy out of step");
-            require(m_link.readBusy() == (mode == LinkMode::Read), "readBusy out of step");
             // A sign that falls silent must always end the exchange.
             require(m_timer1.isEnabled() && m_timer1.interval() == 3000ms, "exchange without a response timer");
-            break;
         }
+        if (m_link.settling())
+            require(exchange, "settling with no exchange to follow");
         if (m_link.signDetected())
             require(!m_timer2.isEnabled(), "scan pass armed after detection");
-        require(m_link.portNumber() >= 0 && m_link.portNumber() <= 40, "port number");
-        if (m_link.frameCount() > 0)
-            require(m_link.frameIndex() <= m_link.frameCount(), "frameIndex beyond frameCount");
-        if (const auto &model = m_link.model()) {
-            require(m_link.pageImages().size() <= MessageStore::kPageSlots, "too many page images");
-            if (mode == LinkMode::Read) {
-                require(m_link.readPage() >= 0 && m_link.readPage() < model->pageCount, "readPage out of range");
-                require(m_link.readBlock() >= 0 && m_link.readBlock() < model->pageUnits * 4, "readBlock out of range");
-                require(m_link.addrLow() % 64 == 0 && m_link.addrLow() < 256, "addrLow");
-                require(m_link.addrHigh() >= model->firstUnit(m_link.readPage())
-                            && m_link.addrHigh() < model->firstUnit(m_link.readPage() + 1),
-                        "addrHigh outside the page being read");
-                require(m_link.pageImages().size() == model->pageCount, "read-back images");
-                for (const QByteArray &image : m_link.pageImages())
-                    require(image.size() <= model->pageBytes(), "page image beyond its page");
-            }
-            require(m_link.readPage() >= 0 && m_link.readPage() <= model->pageCount, "readPage beyond pageCount");
+        if (const auto &t = m_link.transfer())
+            require(t->acknowledged() <= t->written() && t->written() <= t->frameCount(), "transfer counts");
+        if (const auto &r = m_link.readBack(); r && mode == LinkMode::Read) {
+            require(r->images().size() == m_link.model()->pageCount, "read-back images");
+            for (const QByteArray &image : r->images())
+                require(image.size() <= m_link.model()->pageBytes(), "page image beyond its page");
         }
     }
 
@@ -250,7 +269,12 @@ private:
     ManualTicker m_timer1;
     ManualTicker m_timer2;
     SignLink m_link{&m_port, &m_timer1, &m_timer2};
+    std::optional<Exchange> m_active;    // started and not yet ended
+    std::optional<Exchange> m_starting;  // inside the call that starts it
+    bool m_endedAtStart = false;
     bool m_inModal = false;
+    bool m_inCancel = false;
+    QSet<QString> m_refused;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // libFuzzer target: the decoder of page images read back from a sign, on arbitrary bytes.
-#include "link/PageImages.h"
-#include "link/SignModel.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/SignModel.h"
 #include "model/MessageEntry.h"
 #include "model/MessageStore.h"
 

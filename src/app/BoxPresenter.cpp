@@ -1,5 +1,7 @@
 #include "app/BoxPresenter.h"
 
+#include "session/OperatorTexts.h"
+
 #include <QMessageBox>
 
 namespace zlx {
@@ -8,12 +10,12 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget *parent, MessageIcon icon, c
 {
     return std::make_unique<QMessageBox>(
         icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::Warning,
-        QString::fromLatin1(kAppTitle), text, QMessageBox::Ok, parent);
+        QString::fromLatin1(texts::kAppTitle), text, QMessageBox::Ok, parent);
 }
 
 std::unique_ptr<QMessageBox> makeQuestionBox(QWidget *parent, const QString &text)
 {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromLatin1(kAppTitle),
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromLatin1(texts::kAppTitle),
                                              text, QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::No);
     return box;

@@ -1,22 +1,18 @@
 #include "app/Form1.h"
 
+#include "app/BoxPresenter.h"
 #include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
-#include "app/BoxPresenter.h"
 #include "editor/PageEditor.h"
-#include "link/PageImages.h"
-#include "link/SignPort.h"
 #include "link/QtTicker.h"
-#include "project/ProjectFile.h"
-#include "project/ProjectIo.h"
+#include "session/ProgramSession.h"
 
-#include <QFileDialog>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -25,8 +21,6 @@
 namespace zlx {
 
 namespace {
-
-constexpr char kFileFilter[] = "Archivos zlx (*.zlx)";
 
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &image,
                            const QRect &geometry)
@@ -62,6 +56,7 @@ Form1::Form1(std::unique_ptr<SignPort> port, std::unique_ptr<Ticker> timer1,
     for (QObject *child : {static_cast<QObject *>(serial), static_cast<QObject *>(t1), static_cast<QObject *>(t2)})
         child->setParent(this);
     m_link = new SignLink(serial, t1, t2, this);
+    m_session = new ProgramSession(*m_link, m_store, this);
 
     buildWindow();
     wireLink();
@@ -79,7 +74,6 @@ void Form1::buildWindow()
 {
     setFixedSize(px(11760), px(8940));
     setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
-    setWindowTitle(QString::fromLatin1(kPlainTitle));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colors::kDarkBlue);
@@ -162,20 +156,6 @@ void Form1::setPanel(int panel, const QString &text)
     m_panels.at(size_t(panel - 1))->setText(text);
 }
 
-void Form1::wireLink()
-{
-    connect(m_link, &SignLink::panelText, this, &Form1::setPanel);
-    connect(m_link, &SignLink::titleChanged, this, &QWidget::setWindowTitle);
-    connect(m_link, &SignLink::sendButtonsEnabled, this, [this](bool enabled) {
-        cmdEnviar->setEnabled(enabled);
-        cmdLeer->setEnabled(enabled);
-    });
-    connect(m_link, &SignLink::signFound, this, &Form1::onSignFound);
-    connect(m_link, &SignLink::readCompleted, this, &Form1::onReadCompleted);
-    connect(m_link, &SignLink::readAbandoned, this, &Form1::onReadAbandoned);
-    connect(m_link, &SignLink::message, this, &Form1::showMessage);
-}
-
 void Form1::showMessage(MessageIcon icon, const QString &text)
 {
     m_presenter->show(icon, text);
@@ -212,182 +192,6 @@ void Form1::applyTabOrder()
             QWidget::setTabOrder(previous, w);
         previous = w;
     }
-}
-
-void Form1::Form_Load()
-{
-    setWindowTitle(QString::fromLatin1(kPlainTitle));
-    if (const auto &model = m_link->model())
-        setWindowTitle(model->resetTitle());
-    cmdLeer->setVisible(true);
-    cmdPrueba->setVisible(false);
-    m_editor->reset();
-    m_link->clearPageImages();
-    applyTabOrder();
-    if (!m_link->signDetected())
-        m_link->SetUpLink();
-}
-
-void Form1::onSignFound()
-{
-    const auto &model = m_link->model();
-    m_editor->setPageCount(model ? std::optional<int>(model->pageCount) : std::nullopt);
-}
-
-bool Form1::modelKnown()
-{
-    if (m_link->model())
-        return true;
-    showMessage(MessageIcon::Exclamation,
-                QStringLiteral("No se reconoce el modelo del letrero: no se puede enviar ni leer el programa."));
-    return false;
-}
-
-void Form1::cmdEnviar_Click()
-{
-    if (m_editor->row(0).cmbEfecto->currentText().isEmpty())
-        return;
-    if (m_link->programBusy())
-        return;
-    // Everything that can refuse the Send is checked before the link changes state, so a
-    // refusal leaves the link exactly as it was.
-    if (!modelKnown())
-        return;
-    // A read-back under way is abandoned by the Send and gives nothing back: the program from
-    // before it returns, with the page on the screen stored over it.
-    const MessageStore current = m_store;
-    const bool givesBack = m_link->readBusy() && m_beforeRead;
-    if (givesBack)
-        m_store = m_beforeRead->store;
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1)) {
-        if (givesBack)
-            m_store = current;
-        return;
-    }
-    const SignModel model = *m_link->model();
-    if (const auto fault = findUnsendableEntry(m_store, model)) {
-        if (givesBack)
-            m_store = current;  // the read-back goes on; it may still complete
-        showMessage(MessageIcon::Exclamation,
-                    QStringLiteral("No se puede enviar el programa: página %1, fila %2: %3.")
-                        .arg(fault->page + 1).arg(fault->row + 1).arg(fault->problem));
-        return;
-    }
-    if (!m_link->beginSend())
-        return;
-    if (givesBack)
-        setPanel(3, m_beforeRead->panel3);
-    m_beforeRead.reset();
-    const PageImageBuild build = buildPageImages(m_store, model);
-    for (int i = 0; i < build.cutPages.size(); ++i)
-        showMessage(MessageIcon::Information, QStringLiteral("Se ha recortado parte del mensaje por ser muy largo"));
-    m_link->startSend(build.images);
-}
-
-void Form1::cmdLeer_Click()
-{
-    if (m_link->readBusy())
-        return;
-    if (!modelKnown())
-        return;
-    // The shown page is stored first so that a failed read-back can give it back.
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
-        return;
-    auto before = std::make_unique<Snapshot>();
-    before->store = m_store;
-    before->page = m_editor->currentPage();
-    before->panel3 = panelText(3);
-    before->visibleRows = 0;
-    while (before->visibleRows < PageEditor::kRows && m_editor->row(before->visibleRows).isVisible())
-        ++before->visibleRows;
-    m_beforeRead = std::move(before);
-    Form_Load();
-    m_link->startRead();
-}
-
-void Form1::onReadCompleted(const QList<QByteArray> &images)
-{
-    m_beforeRead.reset();
-    const int pages = m_link->model()->pageCount;
-    m_store.clearPages(pages);
-    decodePageImages(images, pages, m_store);
-    m_editor->showFirstPage();
-}
-
-void Form1::onReadAbandoned()
-{
-    if (!m_beforeRead)
-        return;
-    const std::unique_ptr<Snapshot> before = std::move(m_beforeRead);
-    m_store = before->store;
-    m_editor->showPageNumber(before->page, before->visibleRows);
-    setPanel(3, before->panel3);
-}
-
-int Form1::pagesToSave() const
-{
-    // Before a sign is detected every page the editor can reach is saved.
-    const auto &model = m_link->model();
-    return model ? model->pageCount : MessageStore::kPagesInUse;
-}
-
-QString Form1::chooseFileWithDialog(FileDialogKind kind)
-{
-    QFileDialog dialog(this, QString(), QString(), QString::fromLatin1(kFileFilter));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, false);
-    if (kind == FileDialogKind::Save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("zlx"));
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-void Form1::cmdGuardar_Click()
-{
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
-        return;
-    const QString name = m_chooseFile(FileDialogKind::Save);
-    if (name.isEmpty())
-        return;
-    const QString error = project::writeFile(name, m_store, pagesToSave());
-    if (!error.isEmpty()) {
-        showMessage(MessageIcon::Exclamation, error);
-        return;
-    }
-    m_projectFileName = name;
-    setPanel(3, m_projectFileName);
-}
-
-void Form1::cmdAbrir_Click()
-{
-    // The file is read and checked before the editor changes: a failed open costs nothing.
-    const QString name = m_chooseFile(FileDialogKind::Open);
-    if (name.isEmpty())
-        return;
-    const project::ReadResult file = project::readFile(name);
-    if (!file.error.isEmpty()) {
-        showMessage(MessageIcon::Exclamation, file.error);
-        return;
-    }
-    Form_Load();
-    m_beforeRead.reset();  // the operator chose to replace the program
-    m_projectFileName = name;
-    project::load(file.lines, m_store);
-    setPanel(3, m_projectFileName);
-    m_editor->showFirstPage();
-}
-
-void Form1::cmdNuevo_Click()
-{
-    if (!m_presenter->askYesNo(QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya guardado se perderán")))
-        return;
-    Form_Load();
-    m_beforeRead.reset();  // the operator chose to start over
 }
 
 }  // namespace zlx

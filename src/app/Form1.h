@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/MessagePresenter.h"
 #include "link/SignLink.h"
 #include "link/SignPort.h"
 #include "link/Ticker.h"
 #include "model/MessageStore.h"
+#include "session/ExchangeReport.h"
 
 #include <QString>
 #include <QWidget>
@@ -18,8 +20,8 @@ class QTabWidget;
 
 namespace zlx {
 
-class MessagePresenter;
 class PageEditor;
+class ProgramSession;
 
 enum class FileDialogKind { Open, Save };
 
@@ -38,6 +40,7 @@ public:
     MessageStore &store() { return m_store; }
     PageEditor *editor() const { return m_editor; }
     SignLink *link() const { return m_link; }
+    ProgramSession *session() const { return m_session; }
     QString projectFileName() const { return m_projectFileName; }
     QString panelText(int panel) const;
 
@@ -72,30 +75,25 @@ private:
     void wireLink();
     void showMessage(MessageIcon icon, const QString &text);
     void setPanel(int panel, const QString &text);
+    void onScanPassStarted();
     void onSignFound();
-    void onReadCompleted(const QList<QByteArray> &images);
-    void onReadAbandoned();
-    bool modelKnown();
+    void onProgress(Exchange exchange);
+    void onReadStarting();
+    void onExchangeFinished(const ExchangeReport &report);
+    void onPortRefused(const QString &devicePath);
     int pagesToSave() const;
+    EditorView currentView() const;
     QString chooseFileWithDialog(FileDialogKind kind);
 
     MessageStore m_store;
     PageEditor *m_editor = nullptr;
     SignLink *m_link = nullptr;
+    ProgramSession *m_session = nullptr;
     std::array<QLabel *, 3> m_panels{};
     std::unique_ptr<MessagePresenter> m_presenter;
     FileChooser m_chooseFile;
     QString m_projectFileName;
 
-    // What was in the editor before a read-back, given back if the read-back does not complete.
-    struct Snapshot
-    {
-        MessageStore store;
-        int page = 1;
-        int visibleRows = 4;
-        QString panel3;
-    };
-    std::unique_ptr<Snapshot> m_beforeRead;
 };
 
 }  // namespace zlx

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "link/SignLink.h"
-
 #include <QString>
 
 namespace zlx {
+
+enum class MessageIcon { Information, Exclamation };
 
 // Modal message boxes titled with the application title. Tests swap in one that records.
 class MessagePresenter

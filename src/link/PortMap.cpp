@@ -15,15 +15,20 @@ PortMap PortMap::fromEnvironment()
 {
     if (!qEnvironmentVariableIsSet("ZANTOLUX_PORTS"))
         return PortMap();
-    // QSerialPort reads a name without a leading slash as one under /dev: a path relative to
-    // the working folder is made absolute first.
-    QStringList paths;
-    for (const QString &path : qEnvironmentVariable("ZANTOLUX_PORTS").split(u':'))
-        paths.append(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
-    return PortMap(paths);
+    return fromPaths(qEnvironmentVariable("ZANTOLUX_PORTS").split(u':'));
+}
+
+PortMap PortMap::fromPaths(const QStringList &paths)
+{
+    QStringList absolute;
+    for (const QString &path : paths)
+        absolute.append(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
+    return PortMap(absolute);
 }
 
 PortMap::PortMap(QStringList fixedPaths) : m_fixed(std::move(fixedPaths)) {}
+
+PortMap::PortMap(Lister lister) : m_lister(std::move(lister)) {}
 
 QString PortMap::devicePath(int comNumber) const
 {
@@ -31,20 +36,32 @@ QString PortMap::devicePath(int comNumber) const
         return {};
     if (m_fixed)
         return comNumber <= m_fixed->size() ? m_fixed->at(comNumber - 1) : QString();
-    if (comNumber == 1 || !m_systemAge.isValid() || m_systemAge.hasExpired(kSystemListMaxAgeMs)) {
-        m_system = systemPorts();
-        m_systemAge.start();
-    }
+    if (comNumber == 1 || !m_systemAge.isValid() || m_systemAge.hasExpired(kSystemListMaxAgeMs))
+        refreshSystemList();
     return comNumber <= m_system.size() ? m_system.at(comNumber - 1) : QString();
 }
 
+QStringList PortMap::devicePaths() const
+{
+    if (m_fixed)
+        return *m_fixed;
+    refreshSystemList();
+    return m_system;
+}
+
+void PortMap::refreshSystemList() const
+{
+    m_system = m_lister();
+    std::sort(m_system.begin(), m_system.end());
+    m_systemAge.start();
+}
+
 // An adapter may be plugged in while the program runs, so the list is never kept for long.
-QStringList PortMap::systemPorts() const
+QStringList PortMap::systemPorts()
 {
     QStringList paths;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         paths.append(info.systemLocation());
-    std::sort(paths.begin(), paths.end());
     return paths;
 }
 

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 
 #include <termios.h>
+#include <unistd.h>
 
 namespace zlx {
 
@@ -12,6 +13,24 @@ QtSignPort::QtSignPort(PortMap map, QObject *parent)
     : SignPort(parent), m_map(std::move(map)), m_serial(new QSerialPort(this))
 {
     connect(m_serial, &QSerialPort::readyRead, this, &QtSignPort::checkThreshold);
+    connect(m_serial, &QSerialPort::errorOccurred, this, &QtSignPort::onError);
+}
+
+// An open device that reports a resource, read or write error is gone for the exchange: a
+// pulled adapter, or a pty whose other side closed (a hung-up device reads 0 bytes, which
+// QSerialPort reports as a read error). Errors while opening are open()'s to tell.
+// lost() is queued: drain()'s wait also reports the error, and the link, told from inside
+// drain(), would end the exchange there and again when drain() returns false.
+void QtSignPort::onError(QSerialPort::SerialPortError error)
+{
+    if (!m_serial->isOpen())
+        return;
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError
+        && error != QSerialPort::WriteError)
+        return;
+    qCInfo(lcLink) << "port" << m_serial->portName() << "failed:" << error;
+    m_serial->close();
+    QMetaObject::invokeMethod(this, &QtSignPort::lost, Qt::QueuedConnection);
 }
 
 void QtSignPort::setPortNumber(int number)
@@ -37,18 +56,29 @@ void QtSignPort::checkThreshold()
         emit dataArrived();
 }
 
-bool QtSignPort::open()
+OpenResult QtSignPort::open()
 {
     if (m_serial->isOpen())
         m_serial->close();
     const QString path = m_map.devicePath(m_number);
     if (path.isEmpty())
-        return false;
+        return OpenResult::NoDevice;
     m_serial->setPortName(path);
     m_serial->setReadBufferSize(m_settings.inBufferSize);
     if (!m_serial->open(QIODevice::ReadWrite)) {
         qCDebug(lcLink) << "open" << path << "failed:" << m_serial->errorString();
-        return false;
+        switch (m_serial->error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenResult::NoDevice;
+        case QSerialPort::PermissionError:
+            // Also reported for a device another program holds locked: only the file's own
+            // permissions make it a matter of access rights.
+            return ::access(path.toLocal8Bit().constData(), R_OK | W_OK) == 0
+                       ? OpenResult::Failed
+                       : OpenResult::NoPermission;
+        default:
+            return OpenResult::Failed;
+        }
     }
     // A pty has no line settings to speak of; their failure must not stop the exchange.
     m_serial->setBaudRate(m_settings.baudRate);
@@ -56,7 +86,7 @@ bool QtSignPort::open()
     m_serial->setParity(QSerialPort::NoParity);
     m_serial->setStopBits(QSerialPort::OneStop);
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
-    return true;
+    return OpenResult::Opened;
 }
 
 void QtSignPort::close()

@@ -3,7 +3,7 @@
 #include "link/PortMap.h"
 #include "link/SignPort.h"
 
-class QSerialPort;
+#include <QSerialPort>
 
 namespace zlx {
 
@@ -16,11 +16,12 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override { return m_number; }
+    QString devicePath() const override { return m_map.devicePath(m_number); }
     void setSettings(const PortSettings &settings) override;
     void setReceiveThreshold(int bytes) override;
     int receiveThreshold() const override { return m_threshold; }
 
-    bool open() override;
+    OpenResult open() override;
     void close() override;
     bool isOpen() const override;
 
@@ -32,6 +33,7 @@ public:
 
 private:
     void checkThreshold();
+    void onError(QSerialPort::SerialPortError error);
 
     PortMap m_map;
     QSerialPort *m_serial;

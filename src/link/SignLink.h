@@ -1,11 +1,16 @@
 #pragma once
 
-#include "link/SignModel.h"
+#include "link/Outcome.h"
+#include "link/ReadBackStepper.h"
+#include "link/ScanStepper.h"
+#include "link/TransferStepper.h"
+#include "protocol/SignModel.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QString>
+#include <QSet>
+#include <chrono>
 #include <optional>
 
 namespace zlx {
@@ -14,13 +19,11 @@ class SignPort;
 class Ticker;
 
 enum class LinkMode { Idle, Detect, Program, Read };
-enum class MessageIcon { Information, Exclamation };
 
-// The link to the sign: the port scan and detection, the acknowledged programming transfer and
-// the block-wise read-back. One exchange at a time; between exchanges the port is closed.
-// Timer1 steps the scan every 100 ms and is the 3000 ms response timer of an exchange; Timer2
-// starts a scan pass. Status texts, the title and messages leave through signals; a message is
-// always the last thing a handler does, after the mode is back to idle.
+// The link to the sign: the port scan and detection, then one exchange at a time (a transfer
+// or a read-back), each driven by its stepper. Timer1 steps the scan every 100 ms and is the
+// response timer of an exchange; Timer2 starts a scan pass. Between exchanges the port is
+// closed. Every exchange ends in finish(), which reports its outcome through finished().
 class SignLink : public QObject
 {
     Q_OBJECT
@@ -31,33 +34,29 @@ public:
     const std::optional<SignModel> &model() const { return m_model; }
     bool signDetected() const { return m_signDetected; }
     int portNumber() const { return m_portNumber; }
-    bool programBusy() const { return m_programBusy; }
-    bool readBusy() const { return m_readBusy; }
+    bool programBusy() const { return m_mode == LinkMode::Program; }
+    bool readBusy() const { return m_mode == LinkMode::Read; }
+    // An ended exchange's answer is still due; the next exchange writes once it is in.
+    bool settling() const { return m_settleBytes > 0; }
     SignPort *port() const { return m_port; }
-    Ticker *timer1() const { return m_timer1; }
-    Ticker *timer2() const { return m_timer2; }
+    // The steppers of the exchange under way, or of the last one until the next starts.
+    const std::optional<TransferStepper> &transfer() const { return m_transfer; }
+    const std::optional<ReadBackStepper> &readBack() const { return m_readBack; }
 
-    const QList<QByteArray> &pageImages() const { return m_pageImages; }
-    const QList<QByteArray> &frameList() const { return m_frames; }
-    int frameCount() const { return int(m_frames.size()); }
-    int frameIndex() const { return m_frameIndex; }
-    int readPage() const { return m_readPage; }
-    int readBlock() const { return m_readBlock; }
-    int addrHigh() const { return m_addrHigh; }
-    int addrLow() const { return m_addrLow; }
+    void setResponseTimeout(std::chrono::milliseconds timeout) { m_responseTimeout = timeout; }
+    void setLastScanPort(int port) { m_lastScanPort = port; }
 
-    // Configures the port and arms Timer2 for the first scan pass (only before detection).
+    // Configures the port and arms Timer2 for the next scan pass.
     void SetUpLink();
-    void clearPageImages();  // not while a read-back fills them
 
-    // Send: beginSend sets the mode, flags and "Enviando ..."; the caller then builds the page
-    // images (it may show the cut message) and hands them to startSend, which writes frame 0.
-    // beginSend is false while a transfer is under way.
+    // Send in two steps, so that nothing answers while the caller tells of cut pages: begin
+    // ends a read-back under way (false while a transfer runs or before detection); start
+    // writes frame 0, once an answer still due to the ended exchange is in.
     bool beginSend();
-    void startSend(const QList<QByteArray> &pageImages);
-
-    // Read-back: false while one is under way; otherwise requests the first block.
+    void startSend(const QList<QByteArray> &frames);
+    // False while a read-back runs, before detection, or with an unknown model.
     bool startRead();
+    void cancel();  // ends the exchange under way with Outcome::Cancelled
 
 public slots:
     void Timer1_Timer();
@@ -65,50 +64,42 @@ public slots:
     void MSComm1_OnComm();
 
 signals:
-    void panelText(int panel, const QString &text);  // panels 1..3 of the status bar
-    void titleChanged(const QString &title);
-    void signFound();  // enable Send and Read; model() tells the page count
-    void sendButtonsEnabled(bool enabled);
-    // A read-back completed: the window empties the store, decodes these and shows page 1.
-    void readCompleted(const QList<QByteArray> &pageImages);
-    // A read-back ended without completing (wrong answer, timeout, port failure).
-    void readAbandoned();
-    void message(zlx::MessageIcon icon, const QString &text);
+    void scanPassStarted();
+    void scanPassEnded();
+    void signFound();                        // model() tells the page count, if known
+    void exchangesAvailable(bool available); // Send and Read may be offered
+    void portRefused(const QString &devicePath);  // lack of permission, once per device
+    void progress(zlx::Exchange exchange);   // transfer() or readBack() tells how far
+    void finished(zlx::Exchange exchange, zlx::Outcome outcome);
 
 private:
     void ScanStart();
     void ScanStep();
+    void probe(const ScanStepper::Probe &probe);
     void Detection(const QByteArray &answer);
-    void ResponseTimeout();
-    void programAnswer(const QByteArray &answer);
-    void readAnswer(const QByteArray &answer);
-    bool openForExchange();
-    void writeFrame(const QByteArray &bytes);
+    void onPortLost();
+    void endPrevious(Exchange next);
+    void endSettle();
+    void launch();
+    void apply(const Step &step);
+    void finish(Outcome outcome);
     void restartResponseTimer();
-    void setPanel(int panel, const QString &text);
 
     SignPort *m_port;
     Ticker *m_timer1;
     Ticker *m_timer2;
+    ScanStepper m_scan;
+    int m_lastScanPort = ScanStepper::kLastPort;
+    std::chrono::milliseconds m_responseTimeout{3000};
 
     LinkMode m_mode = LinkMode::Idle;
     std::optional<SignModel> m_model;
     bool m_signDetected = false;
     int m_portNumber = 0;
-    bool m_programBusy = false;
-    bool m_readBusy = false;
-
-    QList<QByteArray> m_pageImages;
-    QList<QByteArray> m_frames;
-    int m_frameIndex = 0;
-
-    QString m_panel1;        // what panel 1 shows
-    QString m_panel1Before;  // what it showed before an exchange; back if the port fails
-
-    int m_readPage = 0;
-    int m_readBlock = 0;
-    int m_addrHigh = 0;
-    int m_addrLow = 0;
+    int m_settleBytes = 0;  // size of the answer still due to an ended exchange
+    std::optional<TransferStepper> m_transfer;
+    std::optional<ReadBackStepper> m_readBack;
+    QSet<QString> m_refusedDevices;
 };
 
 QString modeName(LinkMode mode);  // "autodetectar", "programar", "lectura" or ""

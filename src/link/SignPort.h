@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 
 namespace zlx {
 
@@ -14,6 +15,8 @@ struct PortSettings
     int inputLen = 512;      // one read returns at most this many bytes
 };
 
+enum class OpenResult { Opened, NoDevice, NoPermission, Failed };
+
 // The port operations the link needs, and nothing else. The link never creates its port:
 // the window hands it a QtSignPort, tests a virtual sign on a pty or a scripted port.
 class SignPort : public QObject
@@ -25,13 +28,14 @@ public:
 
     virtual void setPortNumber(int number) = 0;  // COM1 = 1
     virtual int portNumber() const = 0;
+    virtual QString devicePath() const = 0;      // of the current COM number; empty if none
     virtual void setSettings(const PortSettings &settings) = 0;
     // dataArrived() fires once at least this many bytes are waiting.
     virtual void setReceiveThreshold(int bytes) = 0;
     virtual int receiveThreshold() const = 0;
 
-    // Opening an open port closes and reopens it. False when the port cannot be opened.
-    virtual bool open() = 0;
+    // Opening an open port closes and reopens it.
+    virtual OpenResult open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
@@ -44,6 +48,8 @@ public:
 
 signals:
     void dataArrived();
+    // The open device failed: unplugged, hung up, or a read or write the system refused.
+    void lost();
 };
 
 }  // namespace zlx

@@ -11,7 +11,7 @@ namespace zlx::project {
 namespace {
 // Far above any real program (820 lines of texts that fit no sign), far below what would
 // strain memory: a device or a stray huge file is refused before it is read.
-constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = qint64(64) * 1024 * 1024;
 }  // namespace
 
 ReadResult readFile(const QString &path)

@@ -1,6 +1,7 @@
-#include "link/PageImages.h"
+#include "protocol/PageImages.h"
 
-#include "link/Frames.h"
+#include "protocol/Frames.h"
+#include "protocol/PageLayout.h"
 #include "model/MessageEntry.h"
 
 #include <algorithm>
@@ -9,16 +10,11 @@ namespace zlx {
 
 namespace {
 
-constexpr char kMarker = char(0xFF);
-constexpr qsizetype kTitleSize = 14;
 constexpr int kUnitBytes = 256;
-
-// The title row has the shape of a record: effect 1, amount 2, font 3, "NN PAGINA ".
-constexpr char kTitleStart[] = "\x01\x02\x03";
 
 QByteArray titleRow(int pageIndex)
 {
-    QByteArray t(kTitleStart, 3);
+    QByteArray t(layout::kTitleStart, 3);
     const int number = pageIndex + 1;
     t.append(char('0' + (number / 10) % 10));
     t.append(char('0' + number % 10));
@@ -76,18 +72,13 @@ QString entryProblem(const QByteArray &e)
 
 }  // namespace
 
-bool startsWithTitleRow(QByteArrayView block)
-{
-    return block.startsWith(QByteArrayView(kTitleStart, 3));
-}
-
 PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model)
 {
     PageImageBuild build;
     const qsizetype limit = model.pageBytes();
     for (int p = 0; p < pagesToWalk(model); ++p) {
         if (entry::isEmpty(store.entry(p, 0))) {
-            build.images.append(QByteArray(1, kMarker));
+            build.images.append(QByteArray(1, layout::kEndMarker));
             break;
         }
         QByteArray image = titleRow(p);
@@ -104,6 +95,35 @@ PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model
         build.images.append(image);
     }
     return build;
+}
+
+PageFit pageFit(const QList<QByteArray> &entries, const SignModel &model)
+{
+    PageFit fit;
+    fit.capacity = model.pageBytes();
+    if (entries.isEmpty() || entry::isEmpty(entries.constFirst())) {
+        fit.size = 1;  // the end-of-program marker
+        return fit;
+    }
+    // A record whose closing 0 lies past capacity - 2 loses its end when the page is cut.
+    qsizetype size = layout::kTitleSize;
+    for (qsizetype r = 0; r < entries.size() && r < MessageStore::kRowsPerPage; ++r) {
+        if (entry::isEmpty(entries.at(r)))
+            break;
+        size += entries.at(r).size() + 1;
+        if (fit.firstCutRow < 0 && size > fit.capacity - 1)
+            fit.firstCutRow = int(r);
+    }
+    fit.size = int(size + 1);
+    return fit;
+}
+
+PageFit pageFit(const MessageStore &store, int page, const SignModel &model)
+{
+    QList<QByteArray> entries;
+    for (int r = 0; r < MessageStore::kRowsPerPage; ++r)
+        entries.append(store.entry(page, r));
+    return pageFit(entries, model);
 }
 
 QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignModel &model)
@@ -124,33 +144,6 @@ QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignMode
         }
     }
     return frames;
-}
-
-void decodePageImages(const QList<QByteArray> &images, int pageCount, MessageStore &store)
-{
-    const qsizetype pages = std::min<qsizetype>(
-        {qsizetype(pageCount), images.size(), qsizetype(MessageStore::kPageSlots)});
-    for (qsizetype i = 0; i < pages; ++i) {
-        const QByteArray &image = images.at(i);
-        if (image.isEmpty())
-            return;  // the program ended before this page
-        qsizetype at = kTitleSize;
-        for (int j = 0; j < MessageStore::kRowsPerPage && at < image.size(); ++j) {
-            const qsizetype zero = image.indexOf('\0', at);
-            if (zero < 0)
-                break;  // a piece that was never closed is no row
-            const QByteArray rec = image.mid(at, zero - at);
-            if (rec.size() < 3)
-                break;  // also the page's closing 0
-            const int effect = quint8(rec.at(0));
-            const int font = quint8(rec.at(2));
-            if (effect < 1 || effect > 9 || font < 1 || font > 3)
-                break;
-            store.setEntry(int(i), j,
-                           entry::make(effect, quint8(rec.at(1)), char('0' + font), rec.mid(3)));
-            at = zero + 1;
-        }
-    }
 }
 
 std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const SignModel &model)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SignModel.h"
+#include "protocol/SignModel.h"
 #include "model/MessageStore.h"
 
 #include <QByteArray>
@@ -20,13 +20,20 @@ struct PageImageBuild
 PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model);
 QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignModel &model);
 
-// Every page image begins with its title row, which starts like a record of effect 1, amount 2,
-// font 3; a read-back checks a page's first block against it.
-bool startsWithTitleRow(QByteArrayView block);
+// How a page's image fits the sign's page memory: size is the image before any cut (title row,
+// records, closing 0; 1 for the end-of-program marker). Rows from firstCutRow on lose their end
+// when Send cuts the page; -1 when the page fits.
+struct PageFit
+{
+    int size = 0;
+    int capacity = 0;
+    int firstCutRow = -1;
 
-// Fills store pages 0..pageCount-1 from images read back from a sign. The store's pages
-// must already be empty. Never fails: a page ends at the first record that cannot be a row.
-void decodePageImages(const QList<QByteArray> &images, int pageCount, MessageStore &store);
+    bool cut() const { return size > capacity; }
+    int over() const { return cut() ? size - capacity : 0; }
+};
+PageFit pageFit(const QList<QByteArray> &entries, const SignModel &model);  // rows 0..19 of a page
+PageFit pageFit(const MessageStore &store, int page, const SignModel &model);
 
 // An entry that Send cannot encode faithfully (only a project file from elsewhere brings one).
 struct EntryFault

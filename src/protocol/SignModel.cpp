@@ -1,21 +1,6 @@
-#include "link/SignModel.h"
+#include "protocol/SignModel.h"
 
 namespace zlx {
-
-QString SignModel::detectedTitle() const
-{
-    return QStringLiteral("Letreros Electronicos ZANTOLUX - Z%1   v2.0").arg(pageCount);
-}
-
-QString SignModel::resetTitle() const
-{
-    return QStringLiteral("Letreros Electronicos ZANTOLUX - Z%1    v2.0").arg(pageCount);
-}
-
-QString SignModel::panelText() const
-{
-    return QStringLiteral("Paginas soportadas: %1").arg(pageCount);
-}
 
 std::optional<SignModel> modelFromCode(int code)
 {
@@ -27,6 +12,15 @@ std::optional<SignModel> modelFromCode(int code)
     default:
         return std::nullopt;
     }
+}
+
+std::optional<SignModel> modelWithPages(int pages)
+{
+    for (int code : {1, 2}) {
+        if (modelFromCode(code)->pageCount == pages)
+            return modelFromCode(code);
+    }
+    return std::nullopt;
 }
 
 }  // namespace zlx

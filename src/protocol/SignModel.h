@@ -12,21 +12,17 @@ struct SignModel
     int pageUnits = 0;  // 256-byte units per page: 4 or 2
 
     int pageBytes() const { return 256 * pageUnits; }
+    int blocksPerPage() const { return pageUnits * 4; }  // 64-byte blocks
     // First 256-byte unit of page index p; page 0 starts at 0x1800.
     int firstUnit(int pageIndex) const { return 24 + pageIndex * pageUnits; }
-    // Title set by detection (three blanks before the version).
-    QString detectedTitle() const;
-    // Title set by the window's reset (four blanks before the version).
-    QString resetTitle() const;
-    QString panelText() const;  // "Paginas soportadas: N"
+    QString name() const { return QStringLiteral("Z%1").arg(pageCount); }
 
     bool operator==(const SignModel &) const = default;
 };
 
 // The model for a detection answer's model code: 1 is the 20-page sign, 2 the 40-page one.
 std::optional<SignModel> modelFromCode(int code);
-
-inline constexpr char kPlainTitle[] = "Letreros Electronicos ZANTOLUX      v2.0";
-inline constexpr char kAppTitle[] = "Letreros ZANTOLUX";
+// The model with this many pages (20 or 40).
+std::optional<SignModel> modelWithPages(int pages);
 
 }  // namespace zlx

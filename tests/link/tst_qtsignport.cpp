@@ -4,6 +4,7 @@
 #include "sim/UniqueFd.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -59,6 +60,8 @@ private slots:
     void comNumbersMapToDevices();
     void dataArrivesOnlyAtTheThreshold_data();
     void dataArrivesOnlyAtTheThreshold();
+    void systemPortsInPathOrder();
+    void vanishedDeviceIsReportedAtOnce();
     void discardReopenAndReadLimit();
     void writeThenDrainThenCloseDelivers();
 };
@@ -69,11 +72,11 @@ void TestQtSignPort::comNumbersMapToDevices()
     QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
     for (int com : {0, 1, 3}) {
         port.setPortNumber(com);
-        QVERIFY2(!port.open(), qPrintable(QStringLiteral("COM%1").arg(com)));
+        QVERIFY2(port.open() == OpenResult::NoDevice, qPrintable(QStringLiteral("COM%1").arg(com)));
         QVERIFY(!port.isOpen());
     }
     port.setPortNumber(2);
-    QVERIFY(port.open());
+    QCOMPARE(port.open(), OpenResult::Opened);
     QVERIFY(port.write(QByteArray::fromHex("a5050100000200")));
     QVERIFY(port.drain());
     QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a5050100000200"));
@@ -89,8 +92,46 @@ void TestQtSignPort::comNumbersMapToDevices()
     qputenv("ZANTOLUX_PORTS", pty.path.mid(9).toLocal8Bit());  // "N", not a name under /dev
     QtSignPort relative(PortMap::fromEnvironment());
     QVERIFY(QDir::setCurrent(savedCwd));
-    QVERIFY(relative.open());
+    QCOMPARE(relative.open(), OpenResult::Opened);
     qunsetenv("ZANTOLUX_PORTS");
+
+    // A device another program holds is busy, not a matter of permissions.
+    QtSignPort second(PortMap({pty.path}));
+    QCOMPARE(second.open(), OpenResult::Failed);
+}
+
+void TestQtSignPort::systemPortsInPathOrder()
+{
+    QStringList listed{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS0")};
+    int listings = 0;
+    const PortMap map([&] {
+        ++listings;
+        return listed;
+    });
+    QCOMPARE(map.devicePaths(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+    QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(map.devicePath(4), QString());
+    QCOMPARE(map.devicePath(0), QString());
+    // Listed afresh at COM1, the start of every scan pass: an adapter plugged in meanwhile counts.
+    listed.append(QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(map.devicePath(2), QStringLiteral("/dev/ttyS1"));
+    QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(listings, 3);
+}
+
+void TestQtSignPort::vanishedDeviceIsReportedAtOnce()
+{
+    auto pty = std::make_unique<Pty>();
+    QtSignPort port(PortMap({pty->path}));
+    QSignalSpy lost(&port, &SignPort::lost);
+    QCOMPARE(port.open(), OpenResult::Opened);
+    QElapsedTimer clock;
+    clock.start();
+    pty.reset();  // both ends of the pty closed, as when an adapter is pulled
+    QVERIFY(lost.wait(500));
+    QCOMPARE_LT(clock.elapsed(), 500);
+    QVERIFY(!port.isOpen());
 }
 
 void TestQtSignPort::dataArrivesOnlyAtTheThreshold_data()
@@ -112,7 +153,7 @@ void TestQtSignPort::dataArrivesOnlyAtTheThreshold()
     Pty pty;
     QtSignPort port(PortMap({pty.path}));
     port.setReceiveThreshold(threshold);
-    QVERIFY(port.open());
+    QCOMPARE(port.open(), OpenResult::Opened);
     QSignalSpy arrived(&port, &SignPort::dataArrived);
     int total = 0;
     for (int n : pieces) {
@@ -132,14 +173,14 @@ void TestQtSignPort::discardReopenAndReadLimit()
     QtSignPort port(PortMap({pty.path}));
     port.setSettings(PortSettings{});
     port.setReceiveThreshold(1);
-    QVERIFY(port.open());
+    QCOMPARE(port.open(), OpenResult::Opened);
     pty.send("stale");
     QTRY_COMPARE(port.bytesWaiting(), qint64(5));
     port.discardInput();
     QCOMPARE(port.bytesWaiting(), qint64(0));
 
     // Opening an open port closes and reopens it; it stays usable.
-    QVERIFY(port.open());
+    QCOMPARE(port.open(), OpenResult::Opened);
     QVERIFY(port.isOpen());
     pty.send(QByteArray(600, 'x'));
     QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
@@ -156,7 +197,7 @@ void TestQtSignPort::writeThenDrainThenCloseDelivers()
 {
     Pty pty;
     QtSignPort port(PortMap({pty.path}));
-    QVERIFY(port.open());
+    QCOMPARE(port.open(), OpenResult::Opened);
     QVERIFY(port.write(QByteArray::fromHex("a502b500")));
     QVERIFY(port.drain());
     port.close();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SignModel.h"
+#include "protocol/SignModel.h"
 #include "model/MessageEntry.h"
 #include "model/MessageStore.h"
 

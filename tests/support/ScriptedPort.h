@@ -11,6 +11,7 @@ class ScriptedPort final : public zlx::SignPort
 {
 public:
     QSet<int> existing{1};          // COM numbers that open
+    QSet<int> refusing;             // COM numbers whose device the user may not open
     bool vanished = false;           // unplugged: nothing opens, is written or arrives
     QList<QByteArray> writes;        // every write, in order
     QList<int> writePorts;           // the COM number each write went to
@@ -23,12 +24,18 @@ public:
     void setSettings(const zlx::PortSettings &settings) override { m_settings = settings; }
     void setReceiveThreshold(int bytes) override { m_threshold = bytes; }
     int receiveThreshold() const override { return m_threshold; }
-    bool open() override
+    QString devicePath() const override { return QStringLiteral("/dev/ttyS%1").arg(m_number - 1); }
+    zlx::OpenResult open() override
     {
         ++opens;
-        m_open = existing.contains(m_number) && !vanished;
         m_buffer.clear();
-        return m_open;
+        m_open = false;
+        if (refusing.contains(m_number))
+            return zlx::OpenResult::NoPermission;
+        if (!existing.contains(m_number) || vanished)
+            return zlx::OpenResult::NoDevice;
+        m_open = true;
+        return zlx::OpenResult::Opened;
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
@@ -56,6 +63,16 @@ public:
     {
         ++drains;
         return m_open && !vanished;
+    }
+
+    // The device goes away under an open port, as a pulled adapter does.
+    void vanish()
+    {
+        vanished = true;
+        if (m_open) {
+            m_open = false;
+            emit lost();
+        }
     }
 
     // The sign answers: bytes arrive in the receive buffer of an open port.

@@ -1,5 +1,6 @@
 #include "TestPrograms.h"
-#include "link/PageImages.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
 #include "model/MessageEntry.h"
 
 #include "RandomProgram.h"

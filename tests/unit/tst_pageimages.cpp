@@ -1,5 +1,5 @@
 #include "TestPrograms.h"
-#include "link/PageImages.h"
+#include "protocol/PageImages.h"
 
 #include <QTest>
 

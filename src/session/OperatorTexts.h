@@ -1,0 +1,42 @@
+#pragma once
+
+#include "protocol/SignModel.h"
+#include "session/ExchangeReport.h"
+
+#include <QString>
+
+// Every text the operator reads about the sign and its exchanges, in one place.
+namespace zlx::texts {
+
+inline constexpr char kAppTitle[] = "Letreros ZANTOLUX";
+inline constexpr char kPlainTitle[] = "Letreros Electronicos ZANTOLUX      v2.0";
+
+QString detectedTitle(const SignModel &model);  // three blanks before the version
+QString resetTitle(const SignModel &model);     // four blanks before the version
+QString modelPanel(const SignModel &model);     // "Paginas soportadas: N"
+QString portPanel(int port);                    // "COM3:2400bps,8,N,1"
+
+QString searching();  // panel 1 during the scan
+QString maker();      // panel 2 during the scan
+QString detected();
+
+QString sending();    // panel 1 once Send is clicked
+QString reading();    // panel 1 once Leer is clicked
+QString sendProgress(int acknowledged);
+QString readProgress(int page, int block);  // both from 1
+QString cutMessage();
+
+// Panel 1 after an exchange ended, and the message box that follows (empty: none).
+struct Ending
+{
+    QString panel;
+    QString message;
+    bool warning = true;  // exclamation icon, else information
+};
+Ending ending(const ExchangeReport &report);
+
+QString refusal(Refusal refusal);  // why Send or Leer cannot start (UnknownModel)
+QString unsendableEntry(int page, int row, const QString &problem);  // page and row from 0
+QString permissionNote(const QString &devicePath, const QString &group);
+
+}  // namespace zlx::texts
