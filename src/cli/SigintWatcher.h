@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace zlx::cli {
+
+// Turns SIGINT into a Qt signal: the handler writes a byte to a socket pair, the event loop
+// reads it. One instance a process.
+class SigintWatcher final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SigintWatcher(QObject *parent = nullptr);
+    ~SigintWatcher() override;
+
+    bool install();
+
+signals:
+    void interrupted();
+
+private:
+    void readSocket();
+
+    int m_fds[2] = {-1, -1};
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+}  // namespace zlx::cli

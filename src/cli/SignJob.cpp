@@ -1,0 +1,263 @@
+#include "cli/SignJob.h"
+
+#include "link/PortMap.h"
+#include "link/QtSignPort.h"
+#include "link/QtTicker.h"
+#include "link/SignLink.h"
+#include "protocol/Frames.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
+#include "project/ProjectIo.h"
+#include "session/ProgramSession.h"
+
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace zlx::cli {
+
+namespace {
+
+// COMn names a port of the scan's own map; anything else is a device path.
+QString resolvePort(const QString &portArg)
+{
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = comName.match(portArg);
+    return m.hasMatch() ? PortMap::fromEnvironment().devicePath(m.captured(1).toInt()) : portArg;
+}
+
+ResultKind resultOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Completed: return ResultKind::Ok;
+    case Outcome::Timeout: return ResultKind::Timeout;
+    case Outcome::WrongAnswer:
+    case Outcome::ForeignPage: return ResultKind::WrongAnswer;
+    case Outcome::PortLost:
+    case Outcome::CannotOpen:
+    case Outcome::Superseded:
+    case Outcome::Cancelled: break;
+    }
+    return ResultKind::PortLost;
+}
+
+QString outcomeText(Outcome outcome, int page)
+{
+    switch (outcome) {
+    case Outcome::Completed: return {};
+    case Outcome::Timeout: return QStringLiteral("the sign did not answer in time");
+    case Outcome::WrongAnswer: return QStringLiteral("the sign gave a wrong answer");
+    case Outcome::ForeignPage: return QStringLiteral("page %1 of the sign is unreadable").arg(page + 1);
+    case Outcome::PortLost: return QStringLiteral("the port was lost");
+    case Outcome::CannotOpen: return QStringLiteral("the port cannot be opened");
+    case Outcome::Superseded: return QStringLiteral("the exchange was superseded");
+    case Outcome::Cancelled: return QStringLiteral("interrupted");
+    }
+    return {};
+}
+
+}  // namespace
+
+SignJob::SignJob(JobKind kind, const QString &portArg, const MessageStore &program,
+                 const QString &outFile, std::chrono::milliseconds timeout, QObject *parent)
+    : QObject(parent), m_kind(kind), m_portArg(portArg), m_outFile(outFile), m_program(program)
+{
+    m_result.kind = kind;
+    m_result.port = portArg;
+    const bool named = !portArg.isEmpty();
+    if (named)
+        m_result.path = resolvePort(portArg);
+    // A named port is the only one tried; its pass ends one scan step after the probe.
+    m_port = new QtSignPort(named ? PortMap::fromPaths({m_result.path}) : PortMap::fromEnvironment(), this);
+    m_timer1 = new QtTicker(this);
+    m_timer2 = new QtTicker(this);
+    m_link = new SignLink(m_port, m_timer1, m_timer2, this);
+    m_link->setResponseTimeout(timeout);
+    // A pass probes its last port in the tick that ends it, so it ends one port past the list.
+    if (named)
+        m_link->setLastScanPort(2);
+    else
+        m_link->setLastScanPort(int(PortMap::fromEnvironment().devicePaths().size()) + 1);
+    m_session = new ProgramSession(*m_link, m_store, this);
+    connect(m_link, &SignLink::signFound, this, &SignJob::onSignFound);
+    connect(m_link, &SignLink::scanPassEnded, this, &SignJob::onScanPassEnded);
+    connect(m_link, &SignLink::progress, this, &SignJob::onProgress);
+    connect(m_session, &ProgramSession::finished, this, &SignJob::onFinished);
+}
+
+SignJob::~SignJob() = default;
+
+void SignJob::start()
+{
+    if (!m_portArg.isEmpty() && m_result.path.isEmpty()) {
+        QTimer::singleShot(0, this, [this] { finishWith(ResultKind::NoSign, QStringLiteral("no such port")); });
+        return;
+    }
+    m_link->SetUpLink();
+    m_link->Timer2_Timer();  // no pause before the first pass
+}
+
+void SignJob::interrupt()
+{
+    if (m_done)
+        return;
+    if (m_link->programBusy() || m_link->readBusy())
+        m_link->cancel();  // reports through the session, closing the port
+    else
+        finishWith(ResultKind::PortLost, QStringLiteral("interrupted"));
+}
+
+QString SignJob::label() const
+{
+    return m_result.port.isEmpty() ? QStringLiteral("zantolux-cli") : m_result.port;
+}
+
+void SignJob::onScanPassEnded()
+{
+    if (!m_link->signDetected())
+        finishWith(ResultKind::NoSign, QStringLiteral("no sign answered"));
+}
+
+void SignJob::onSignFound()
+{
+    if (m_done)
+        return;
+    if (m_portArg.isEmpty()) {
+        m_result.port = QStringLiteral("COM%1").arg(m_link->portNumber());
+        m_result.path = m_port->devicePath();
+    }
+    if (const auto &model = m_link->model())
+        m_result.model = model->pageCount;
+    switch (m_kind) {
+    case JobKind::Detect:
+        if (m_result.model)
+            finishWith(ResultKind::Ok);
+        else
+            finishWith(ResultKind::WrongAnswer, QStringLiteral("unknown sign model"));
+        break;
+    case JobKind::Send:
+        startSend();
+        break;
+    case JobKind::Read:
+    case JobKind::Verify:
+        startRead();
+        break;
+    }
+}
+
+void SignJob::startSend()
+{
+    if (const auto &model = m_link->model()) {
+        // Where each page's frames end, for a progress line a page.
+        const PageImageBuild build = buildPageImages(m_program, *model);
+        int frames = 0;
+        for (const QByteArray &image : build.images) {
+            frames += int((image.size() + frames::kMaxData - 1) / frames::kMaxData);
+            if (image.size() > 1)
+                m_pageFrameEnds.append(frames);
+        }
+    }
+    m_store = m_program;
+    m_clock.start();
+    const ProgramSession::SendStart start = m_session->send([this](int page) {
+        m_result.cutPages.append(page + 1);
+        emit note(QStringLiteral("%1: page %2 cut to fit the sign's page memory").arg(label()).arg(page + 1),
+                  false);
+    });
+    if (start.fault) {
+        finishWith(ResultKind::BadFile, QStringLiteral("page %1, row %2: %3")
+                                            .arg(start.fault->page + 1)
+                                            .arg(start.fault->row + 1)
+                                            .arg(start.fault->problem));
+    } else if (start.refusal != Refusal::None) {
+        finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot take a program (unknown model)"));
+    }
+}
+
+void SignJob::startRead()
+{
+    if (m_session->read() != Refusal::None)
+        finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot be read (unknown model)"));
+}
+
+void SignJob::onProgress(Exchange exchange)
+{
+    if (exchange == Exchange::Send && m_link->transfer()) {
+        const int acknowledged = m_link->transfer()->acknowledged();
+        while (m_pagesReported < m_pageFrameEnds.size() && acknowledged >= m_pageFrameEnds.at(m_pagesReported))
+            emit note(QStringLiteral("%1: page %2 sent").arg(label()).arg(++m_pagesReported), true);
+    } else if (exchange == Exchange::Read && m_link->readBack()) {
+        const int page = m_link->readBack()->answeredPage() + 1;
+        if (page > m_pagesReported) {
+            m_pagesReported = page;
+            emit note(QStringLiteral("%1: reading page %2").arg(label()).arg(page), true);
+        }
+    }
+}
+
+void SignJob::onFinished(const ExchangeReport &report)
+{
+    if (m_done || report.outcome == Outcome::Superseded)
+        return;
+    if (report.exchange == Exchange::Send) {
+        m_result.frames = report.frames;
+        m_result.seconds = double(m_clock.elapsed()) / 1000.0;
+    }
+    // A page that is neither a page nor the end marker is never what a Send wrote: it differs.
+    if (m_kind == JobKind::Verify && report.outcome == Outcome::ForeignPage) {
+        finishVerify(report.page);
+        return;
+    }
+    if (report.outcome != Outcome::Completed) {
+        finishWith(resultOf(report.outcome), outcomeText(report.outcome, report.page));
+        return;
+    }
+    if (report.exchange == Exchange::Send)
+        finishWith(ResultKind::Ok);
+    else if (m_kind == JobKind::Verify)
+        finishVerify(-1);
+    else
+        finishRead();
+}
+
+void SignJob::finishRead()
+{
+    const QString error = project::writeFile(m_outFile, m_store, m_link->model()->pageCount);
+    finishWith(error.isEmpty() ? ResultKind::Ok : ResultKind::WriteFailed, error);
+}
+
+void SignJob::finishVerify(int foreignPage)
+{
+    const SignModel model = *m_link->model();
+    // What the sign should hold is what a Send writes, cut pages in their cut form.
+    MessageStore expected;
+    decodePageImages(buildPageImages(m_program, model).images, model.pageCount, expected);
+    for (int p = 0; p < model.pageCount; ++p) {
+        for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
+            if (p == foreignPage || expected.entry(p, r) != m_store.entry(p, r)) {
+                m_result.differingPages.append(p + 1);
+                break;
+            }
+        }
+    }
+    if (m_result.differingPages.isEmpty())
+        finishWith(ResultKind::Ok);
+    else
+        finishWith(ResultKind::Differs, QStringLiteral("the sign holds another program"));
+}
+
+void SignJob::finishWith(ResultKind result, const QString &message)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    // The link would look for the sign again after a lost port; the job is over.
+    m_timer1->setEnabled(false);
+    m_timer2->setEnabled(false);
+    m_port->close();
+    m_result.result = result;
+    m_result.message = message;
+    emit done(m_result);
+}
+
+}  // namespace zlx::cli

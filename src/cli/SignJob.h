@@ -1,0 +1,72 @@
+#pragma once
+
+#include "cli/JobResult.h"
+#include "link/Outcome.h"
+#include "model/MessageStore.h"
+#include "session/ExchangeReport.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <chrono>
+
+namespace zlx {
+class ProgramSession;
+class QtSignPort;
+class QtTicker;
+class SignLink;
+}  // namespace zlx
+
+namespace zlx::cli {
+
+// The work on one sign: find it (on the named port only, or by one scan pass), then detect,
+// send, read or verify through its own port, link and session. Ends once, with done().
+class SignJob : public QObject
+{
+    Q_OBJECT
+public:
+    // portArg: COMn or a device path, or empty to scan; program: what send and verify use;
+    // outFile: where read writes.
+    SignJob(JobKind kind, const QString &portArg, const MessageStore &program, const QString &outFile,
+            std::chrono::milliseconds timeout, QObject *parent = nullptr);
+    ~SignJob() override;
+
+    void start();
+    void interrupt();  // ends the exchange under way, closing the port
+    bool isDone() const { return m_done; }
+
+signals:
+    void note(const QString &line, bool progress);  // for stderr; progress lines may be silenced
+    void done(const zlx::cli::JobResult &result);
+
+private:
+    void onSignFound();
+    void onScanPassEnded();
+    void onProgress(Exchange exchange);
+    void onFinished(const ExchangeReport &report);
+    void startSend();
+    void startRead();
+    void finishRead();
+    void finishVerify(int foreignPage);  // foreignPage: unreadable page (from 0), or -1
+    void finishWith(ResultKind result, const QString &message = {});
+    QString label() const;
+
+    JobKind m_kind;
+    QString m_portArg;
+    QString m_outFile;
+    MessageStore m_program;
+    MessageStore m_store;  // the session's: the program sent, or the one read back
+    QtSignPort *m_port = nullptr;
+    QtTicker *m_timer1 = nullptr;
+    QtTicker *m_timer2 = nullptr;
+    SignLink *m_link = nullptr;
+    ProgramSession *m_session = nullptr;
+    JobResult m_result;
+    QElapsedTimer m_clock;
+    QList<int> m_pageFrameEnds;  // send: frames written once each page is in
+    int m_pagesReported = 0;
+    bool m_done = false;
+};
+
+}  // namespace zlx::cli

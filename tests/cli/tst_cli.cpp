@@ -1,0 +1,257 @@
+// zantolux-cli as a script sees it: the real program against virtual signs on ptys hosted in
+// this process, one row a command line; exit status, output lines, and what reached the sign.
+#include "model/MessageEntry.h"
+#include "project/ProjectFile.h"
+#include "protocol/PageImages.h"
+#include "sim/PtySign.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace zlx;
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+// Page 1 short, page 2 longer than a 20-page sign's page memory, page 3 with an "ñ".
+QByteArray goodProject()
+{
+    QByteArray bytes;
+    for (int p = 0; p < 3; ++p) {
+        for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
+            if (p == 0 && r < 3)
+                bytes += entry::make(1, 5, '2', "Hola fila " + QByteArray::number(r));
+            else if (p == 1)
+                bytes += entry::make(4, 7, '3', "Texto largo de pagina dos, fila " + QByteArray::number(r)
+                                                    + ", con bastante relleno");
+            else if (p == 2 && r == 0)
+                bytes += entry::make(2, 2, '1', entry::textToStored(QStringLiteral("Mañana")));
+            bytes += "\r\n";
+        }
+    }
+    return bytes;
+}
+
+MessageStore storeOf(const QByteArray &projectBytes)
+{
+    MessageStore store;
+    project::load(*project::decodeLines(projectBytes), store);
+    return store;
+}
+
+const SignModel kZ20 = *modelWithPages(20);
+
+void program(sim::VirtualSign &sign, const MessageStore &store)
+{
+    const PageImageBuild build = buildPageImages(store, kZ20);
+    for (qsizetype p = 0; p < build.images.size(); ++p)
+        sign.writeMemory(kZ20.firstUnit(int(p)) * 256, build.images.at(p));
+}
+
+bool holds(const sim::VirtualSign &sign, const MessageStore &store)
+{
+    const PageImageBuild build = buildPageImages(store, kZ20);
+    for (qsizetype p = 0; p < build.images.size(); ++p) {
+        const QByteArray &image = build.images.at(p);
+        if (sign.readMemory(kZ20.firstUnit(int(p)) * 256, int(image.size())) != image)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    QTemporaryDir m_dir;
+    MessageStore m_good;
+    MessageStore m_other;
+    QByteArray m_otherBytes;
+    QByteArray m_goodTsv;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_good = storeOf(goodProject());
+    const QByteArray other = entry::make(2, 3, '1', "Otro programa") + "\r\n";
+    m_other = storeOf(other);
+    m_otherBytes = other;
+    write(QStringLiteral("good.zlx"), goodProject());
+    write(QStringLiteral("other.zlx"), other);
+    write(QStringLiteral("existing.zlx"), other);
+    write(QStringLiteral("big.zlx"), QByteArray("1\x05" "2x\r\n").repeated(project::kMaxLines + 1));
+    write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t2\tParpadeo\t300\t1\tmal\n");
+    // The show format of good.zlx, for the row that sends it back through stdin.
+    QProcess show;
+    show.start(QStringLiteral(ZANTOLUX_CLI), {QStringLiteral("show"), m_dir.filePath(QStringLiteral("good.zlx"))});
+    QVERIFY(show.waitForFinished(kWaitMs));
+    QCOMPARE(show.exitCode(), 0);
+    m_goodTsv = show.readAllStandardOutput();
+}
+
+void TestCli::commandLine_data()
+{
+    QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow
+    QTest::addColumn<QString>("preload");   // good or other: the first sign already holds it
+    QTest::addColumn<QStringList>("args");  // @1 @2: the signs' devices, @D: the test's folder
+    QTest::addColumn<QByteArray>("input");  // stdin; "@tsv" is good.zlx in the show format
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("stdoutHas");  // patterns, each matching a line
+    QTest::addColumn<QString>("stderrHas");
+    QTest::addColumn<QString>("check");  // what must hold afterwards
+
+    const auto row = [](const char *name, const char *signs, const char *preload, const QString &args,
+                        int code, const QStringList &out, const char *err = "", const char *check = "",
+                        const QByteArray &input = {}) {
+        QTest::newRow(name) << QString::fromLatin1(signs) << QString::fromLatin1(preload)
+                            << args.split(u' ') << input << code << out << QString::fromUtf8(err)
+                            << QString::fromLatin1(check);
+    };
+    // COM1 is a device that does not exist, COM2 the first sign, COM3 the second.
+    row("ports", "z20", "", "ports", 0, {"^COM1\t@D/missing$", "^COM2\t@1$"});
+    row("detect by scan", "z20,z40", "", "detect", 0, {"^Z20\tCOM2\t@1\t20$"});
+    row("detect two json", "z20,z40", "", "detect --json --port @1 --port COM3", 0,
+        {R"(^\{"model":20,"pages":20,"path":"@1","port":"@1","result":"ok"\}$)",
+         R"(^\{"model":40,"pages":40,"path":"@2","port":"COM3","result":"ok"\}$)"});
+    row("send cut page json", "z20", "other", "send @D/good.zlx --json --port COM2", 0,
+        {R"(^\{"cut_pages":\[2\],"frames":19,"model":20,"path":"@1","port":"COM2","result":"ok","seconds":[0-9.e-]+\}$)"},
+        "page 2 cut", "holds-good");
+    row("send show format from stdin", "z20", "other", "send - -q", 0, {"^COM2\tok\tframes 19"}, "", "holds-good",
+        "@tsv");
+    row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
+    row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
+    row("verify blank sign", "z20", "", "verify @D/good.zlx -q", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
+    row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
+    row("file missing", "z20", "", "send @D/none.zlx --port @1", 2, {}, "none.zlx", "nothing-sent");
+    row("file too long", "z20", "", "send @D/big.zlx --json", 2, {R"("result":"bad-file")"}, "820", "nothing-sent");
+    row("bad tsv line", "z20", "", "verify @D/bad.tsv", 2, {}, "bad.tsv: line 2: the amount", "nothing-sent");
+    row("silent named port", "silent", "", "detect --json --port @1", 4,
+        {R"("model":null,"pages":null,"path":"@1","port":"@1","result":"no-sign"\}$)"});
+    row("no device", "z20", "", "read @D/out.zlx --port @D/missing", 4, {"no-sign"});
+    row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
+        {"^@1\tok\tframes 19", "^@2\ttimeout$"}, "@2: the sign did not answer", "holds-good");
+    row("read", "z20", "good", "read @D/out.zlx", 0, {"^COM2\tok$"}, "", "read-good");
+    row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
+        "existing-kept");
+    row("read unwritable", "z20", "good", "read @D/nodir/out.zlx", 6, {"write-failed"});
+    row("show with cut page", "", "", "show @D/good.zlx", 0,
+        {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
+    row("ctrl-c", "slow", "", "send @D/good.zlx --port @1", 5, {"^@1\tport-lost$"}, "interrupted", "interrupt");
+}
+
+void TestCli::commandLine()
+{
+    QFETCH(QString, signs);
+    QFETCH(QString, preload);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, input);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, stdoutHas);
+    QFETCH(QString, stderrHas);
+    QFETCH(QString, check);
+
+    std::vector<std::unique_ptr<sim::PtySign>> hosted;
+    QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
+    for (const QString &kind : signs.split(u',', Qt::SkipEmptyParts)) {
+        auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
+        if (kind == u"silent")
+            sign->sign().setFault({sim::FaultKind::Silent, 0});
+        if (kind == u"mute")
+            sign->sign().setFault({sim::FaultKind::SilentAfter, 1});
+        if (kind == u"slow")
+            sign->setPaceBaud(2400);  // a few seconds for the whole program
+        QVERIFY2(sign->open(), qPrintable(sign->errorString()));
+        ports.append(sign->slavePath());
+        hosted.push_back(std::move(sign));
+    }
+    if (!preload.isEmpty())
+        program(hosted.front()->sign(), preload == u"good" ? m_good : m_other);
+    const auto expand = [&](QString text, bool pattern) {
+        const auto put = [&](const char *mark, const QString &value) {
+            text.replace(QLatin1String(mark), pattern ? QRegularExpression::escape(value) : value);
+        };
+        put("@D", m_dir.path());
+        for (qsizetype i = 1; i < ports.size(); ++i)
+            put(i == 1 ? "@1" : "@2", ports.at(i));
+        return text;
+    };
+    for (QString &arg : args)
+        arg = expand(arg, false);
+
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZANTOLUX_PORTS"), ports.join(u':'));
+    cli.setProcessEnvironment(env);
+    QByteArray err;
+    connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
+    QSignalSpy finished(&cli, &QProcess::finished);
+    cli.start(QStringLiteral(ZANTOLUX_CLI), args);
+    QVERIFY(cli.waitForStarted(kWaitMs));
+    cli.write(input == "@tsv" ? m_goodTsv : input);
+    cli.closeWriteChannel();
+    if (check == u"interrupt") {
+        // Ctrl-C once the first page is on the sign: the exchange ends, the port is let go.
+        QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
+        QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+    }
+    QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
+    err += cli.readAllStandardError();
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(cli.exitCode() == exitCode, qPrintable(QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
+                                                        .arg(cli.exitCode()).arg(out, QString::fromUtf8(err))));
+    for (const QString &pattern : stdoutHas) {
+        const QRegularExpression re(expand(pattern, true), QRegularExpression::MultilineOption);
+        QVERIFY2(re.match(out).hasMatch(), qPrintable(pattern + QStringLiteral("\nnot in:\n") + out));
+    }
+    QVERIFY2(QString::fromUtf8(err).contains(expand(stderrHas, false)), err.constData());
+
+    if (check == u"holds-good")
+        QVERIFY(holds(hosted.front()->sign(), m_good));
+    if (check == u"nothing-sent")
+        QCOMPARE(hosted.front()->sign().framesWritten(), 0);
+    if (check == u"existing-kept") {
+        QFile file(m_dir.filePath(QStringLiteral("existing.zlx")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), m_otherBytes);
+    }
+    if (check == u"read-good") {
+        QFile file(m_dir.filePath(QStringLiteral("out.zlx")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const auto lines = project::decodeLines(file.readAll());
+        QVERIFY(lines);
+        QCOMPARE(lines->size(), 20 * MessageStore::kRowsPerPage);
+        // What a Send wrote, cut page included, is what comes back.
+        MessageStore read;
+        project::load(*lines, read);
+        program(hosted.front()->sign(), read);
+        QVERIFY(holds(hosted.front()->sign(), m_good));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
