@@ -6,7 +6,7 @@ SIGN_LINK := $(abspath $(BUILD))/sign-pty
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra
 
-.PHONY: deps build run test sanitize fuzz bench clean
+.PHONY: deps build run test sanitize fuzz bench lint clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -43,6 +43,13 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOLUX_FUZZ=ON
 	cmake --build build-fuzz --target fuzz_project_reader fuzz_page_decoder fuzz_link_answers
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+# Static analysis of src/ and tools/: cppcheck, then clang-tidy with .clang-tidy (0 findings).
+lint: build
+	@command -v cppcheck >/dev/null && command -v clang-tidy >/dev/null || { $(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends cppcheck clang-tidy; }
+	cppcheck --enable=warning,performance,portability --inline-suppr --quiet --error-exitcode=1 \
+	  --std=c++20 --library=qt -I src -I tools --suppress=missingIncludeSystem src tools
+	git ls-files 'src/*.cpp' 'tools/*.cpp' | xargs -P2 -n4 clang-tidy -p $(BUILD) --quiet
 
 # Every benchmark, one table (the virtual sign paced at BAUD, default 2400).
 bench: build

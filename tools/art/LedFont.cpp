@@ -67,8 +67,10 @@ bool glyphDot(QChar c, int column, int row)
         return false;
     const char key = char(c.toUpper().toLatin1());
     for (const Glyph &g : kGlyphs) {
-        if (g.c == key)
+        if (g.c == key) {
+            // cppcheck-suppress charLiteralWithCharPtrCompare ; rows[row] is a string, [column] a char
             return g.rows[size_t(row)][column] == '#';
+        }
     }
     return false;
 }

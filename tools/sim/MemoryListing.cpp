@@ -31,7 +31,7 @@ QString messageText(const QByteArray &bytes)
 {
     QString text;
     for (const char c : bytes) {
-        const quint8 b = static_cast<quint8>(c);
+        const auto b = static_cast<quint8>(c);
         if (b == 30)
             text += QChar(0xD1);
         else if (b == 31)
@@ -92,7 +92,7 @@ QString listMemory(const QByteArray &memory)
 
     QString out = QStringLiteral("Modelo: %1 paginas\n").arg(pageCount);
     for (int p = 0; p < pageCount; ++p) {
-        const QByteArray page = memory.mid((kFirstUnit + p * units) * 256, pageBytes);
+        const QByteArray page = memory.mid(qsizetype(kFirstUnit + p * units) * 256, pageBytes);
         if (page.size() < pageBytes || at(page, 0) == kEndOfProgram) {
             if (p == 0)
                 out += QStringLiteral("Sin programa\n");
