@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/Form2.h"
+#include "app/Translations.h"
 #include "link/QtSignPort.h"
 
 #include <QApplication>
@@ -8,6 +9,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Letreros ZANTOLUX"));
+    // The program speaks Spanish; so must Qt's own buttons and file dialogs. Without the
+    // translations installed they stay in English, which is no reason not to start.
+    zlx::loadQtSpanish();
 
     // The main window is built, reset and its link set up before the splash shows.
     zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(zlx::PortMap::fromEnvironment()));
