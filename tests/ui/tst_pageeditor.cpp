@@ -75,6 +75,28 @@ void tst_PageEditor::layout()
     QCOMPARE(last.cmbFuente->geometry(), QRect(200, 520, 49, 21));
     QCOMPARE(last.Text1->geometry(), QRect(248, 520, 417, 21));
     QCOMPARE(e.children().indexOf(e.picture1()), 0);
+
+    // Every item and any amount up to 255 shows whole at those sizes: a line edit scrolls its
+    // text once text, cursor and a pixel of slack pass the field less its 2-pixel margins.
+    e.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e));
+    zlx::EditorRow &row = e.row(0);
+    row.cmbEfecto->setCurrentIndex(0);  // the long amount list
+    for (QComboBox *box : {row.cmbEfecto, row.cmbVelocidad, row.cmbFuente}) {
+        QStringList texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        if (box == row.cmbVelocidad)
+            texts << "255";
+        const QLineEdit *edit = box->lineEdit();
+        const QMargins margins = edit->textMargins();
+        const int room = edit->contentsRect().width() - margins.left() - margins.right() - 4;
+        for (const QString &text : texts) {
+            const int width = edit->fontMetrics().horizontalAdvance(text);
+            QVERIFY2(width + 2 <= room, qPrintable(QStringLiteral("%1 \"%2\": %3 + 2 > %4")
+                                                       .arg(box->objectName(), text).arg(width).arg(room)));
+        }
+    }
 }
 
 void tst_PageEditor::reset_isIdempotent()
