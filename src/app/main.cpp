@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "link/QtSignPort.h"
@@ -6,11 +7,17 @@
 
 int main(int argc, char *argv[])
 {
+    // Before the application object, which needs a display: --help and --version work without.
+    const zlx::CommandLine command = zlx::CommandLine::parse(zlx::CommandLine::arguments(argc, argv));
+    if (command.exits)
+        return command.answer();
+    command.applyLogging();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Letreros ZANTOLUX"));
 
     // The main window is built, reset and its link set up before the splash shows.
-    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(zlx::PortMap::fromEnvironment()));
+    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(command.portMap()));
     zlx::Form2 splash(&form1);
     splash.show();
     return QApplication::exec();
