@@ -241,8 +241,11 @@ void TestVirtualSign::parseFault()
 
     const auto parsed = zlx::sim::parseFault(text);
     QCOMPARE(parsed.has_value(), valid);
-    if (valid)
+    if (valid) {
         QVERIFY(*parsed == fault);
+        // Every fault the parser takes is in the --help table.
+        QVERIFY(zlx::sim::faultHelp().contains(QStringLiteral("\n  ") + text.section(u'=', 0, 0)));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestVirtualSign)

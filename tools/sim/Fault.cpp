@@ -52,10 +52,10 @@ QString faultHelp()
 {
     QString text = QStringLiteral("Faults (--fault FAULT):\n");
     for (const FaultName &f : kFaults) {
-        QString text = QLatin1String(f.name);
+        QString name = QLatin1String(f.name);
         if (f.minimum >= 0)
-            text += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
-        text += QStringLiteral("  %1%2\n").arg(text, -16).arg(QLatin1String(f.help));
+            name += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
+        text += QStringLiteral("  %1%2\n").arg(name, -16).arg(QLatin1String(f.help));
     }
     return text;
 }
