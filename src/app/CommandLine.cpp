@@ -16,24 +16,23 @@ namespace {
 
 const QString kProgram = QStringLiteral("zantolux");
 
-// Wrapped by hand: the parser prints the description as it is.
+// Wrapped by hand: the parser prints the description as it is. Headings are as help2man reads
+// them for the manual page.
 const char kDescription[] =
     "Letreros ZANTOLUX composes the pages of an electronic message sign, sends them\n"
     "to the sign over a serial line (2400 baud, 8N1) and reads them back. It scans\n"
-    "COM1, COM2, ... until a sign answers.";
+    "COM1, COM2, ... until a sign answers.\n"
+    "\n"
+    "COMn is the n-th serial port the system reports, in order of device path:\n"
+    "built-in ports such as /dev/ttyS0 come before USB adapters such as\n"
+    "/dev/ttyUSB0. --port, or else ZANTOLUX_PORTS, replaces that list. Opening a\n"
+    "port needs the right to it, usually membership of the group dialout.";
 
-const char kPortsHelp[] =
-    "\nSerial ports:\n"
-    "  COMn is the n-th serial port the system reports, in order of device path\n"
-    "  (built-in ports such as /dev/ttyS0 come before USB adapters such as\n"
-    "  /dev/ttyUSB0). --port, or else ZANTOLUX_PORTS, replaces that list.\n"
-    "  Opening a port needs the right to it: usually membership of the group\n"
-    "  dialout.\n"
-    "\nDiagnostics:\n"
-    "  --debug-link is the same as the environment setting\n"
-    "  QT_LOGGING_RULES='zantolux.link.debug=true;zantolux.link.info=true'.\n"
+const char kEnvironmentHelp[] =
     "\nEnvironment:\n"
-    "  ZANTOLUX_PORTS  colon-separated device paths: COM1 first, then COM2, ...\n";
+    "  ZANTOLUX_PORTS    colon-separated device paths: COM1 first, then COM2, ...\n"
+    "  QT_LOGGING_RULES  zantolux.link.debug=true;zantolux.link.info=true is the\n"
+    "                    same as --debug-link.\n";
 
 // Options the Qt platform takes from the same arguments when the window starts; accepted and
 // left to it, so that "zantolux -platform xcb" keeps working.
@@ -98,7 +97,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         // application object exists: this one names the program.
         const QString text = parser.helpText();
         result.output = QStringLiteral("Usage: ") + kProgram + QStringLiteral(" [options]")
-                        + text.mid(text.indexOf(u'\n')) + QString::fromUtf8(kPortsHelp);
+                        + text.mid(text.indexOf(u'\n')) + QString::fromUtf8(kEnvironmentHelp);
         return result;
     }
     if (parser.isSet(version)) {
