@@ -4,15 +4,23 @@ BUILD ?= build
 SIM_MEMORY ?= $(abspath $(BUILD))/sign-memory.bin
 SIGN_LINK := $(abspath $(BUILD))/sign-pty
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES := qt6-base-dev qt6-serialport-dev cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra
+PACKAGES := qt6-base-dev qt6-serialport-dev qt6-translations-l10n cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra
 
-.PHONY: deps build run test sanitize fuzz bench lint clean
+# For the Debian package: manual pages from --help, and what cpack -G DEB runs.
+PACKAGE_TOOLS := help2man dpkg-dev file
+# For make screenshot: a virtual display driven by hand.
+SCREENSHOT_TOOLS := xvfb xauth xdotool imagemagick
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+.PHONY: deps build run test sanitize fuzz bench lint package screenshot clean
+
+# $(call install-missing,PACKAGES) installs those of the Debian packages that are missing.
+install-missing = @missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  $(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
+
+deps:
+	$(call install-missing,$(PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -46,7 +54,7 @@ fuzz: deps
 
 # Static analysis of src/ and tools/: cppcheck, then clang-tidy with .clang-tidy (0 findings).
 lint: build
-	@command -v cppcheck >/dev/null && command -v clang-tidy >/dev/null || { $(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends cppcheck clang-tidy; }
+	$(call install-missing,cppcheck clang-tidy)
 	cppcheck --enable=warning,performance,portability --inline-suppr --quiet --error-exitcode=1 \
 	  --std=c++20 --library=qt -I src -I tools --suppress=missingIncludeSystem src tools
 	git ls-files 'src/*.cpp' 'tools/*.cpp' | xargs -P2 -n4 clang-tidy -p $(BUILD) --quiet
@@ -54,6 +62,19 @@ lint: build
 # Every benchmark, one table (the virtual sign paced at BAUD, default 2400).
 bench: build
 	BUILD=$(BUILD) bench/run
+
+# The Debian package $(BUILD)/zantolux_<version>_<arch>.deb (sudo apt-get install ./that.deb).
+package: deps
+	$(call install-missing,$(PACKAGE_TOOLS))
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)
+	rm -f $(BUILD)/zantolux_*.deb
+	cd $(BUILD) && cpack -G DEB
+
+# docs/screenshot.png, the main window with a program read back from the virtual sign.
+screenshot: build
+	$(call install-missing,$(SCREENSHOT_TOOLS))
+	tools/screenshot.sh $(BUILD) docs/screenshot.png
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -1,8 +1,8 @@
 #include "editor/EditorRow.h"
 
 #include "editor/Layout.h"
+#include "editor/RowComboBox.h"
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -16,14 +16,10 @@ constexpr int kFirstRowTop = 960;
 constexpr int kRowPitch = 360;
 constexpr int kRowHeight = 315;
 
-// Typed text never becomes an item: each box keeps exactly the items the program gives it.
 QComboBox *makeCombo(QWidget *frame, const QString &name)
 {
-    auto *box = new QComboBox(frame);
+    auto *box = new RowComboBox(frame);
     box->setObjectName(name);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setDuplicatesEnabled(false);
     return box;
 }
 

@@ -290,8 +290,6 @@ void PageEditor::cmbEfecto_Click(int r)
     const EffectRule *rule = effectRule(row.cmbEfecto->currentIndex());
     if (!rule)
         return;
-    // A long effect name ("Desplazamiento") shows its beginning in the narrow box.
-    row.cmbEfecto->lineEdit()->setCursorPosition(0);
     row.Text2->setText(rule->unitCaption);
     row.Text2->setCursorPosition(0);
     {

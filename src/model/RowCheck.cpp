@@ -11,18 +11,16 @@ namespace {
 // 13 is refused: a carriage return inside an entry would split its project-file line.
 constexpr int kCarriageReturn = 13;
 
-bool isControl(QChar ch)
-{
-    const auto code = ch.unicode();
-    return code < 32 || (code >= 127 && code <= 159);
-}
-
+// Whatever a project file or a sign brings in must go back out byte for byte, so a text is
+// refused only for what cannot be kept: a character without a single-byte code, a 0 (it would
+// end the record on the sign), a carriage return (it would end the file line), and 30 or 31,
+// which hold "Ñ" and "ñ" and so would come back as those letters.
 bool textStorable(const QString &text)
 {
-    if (!entry::isLatin1(text))
-        return false;
     for (QChar ch : text) {
-        if (isControl(ch))
+        const auto code = ch.unicode();
+        if (code > 0xFF || code == 0 || code == kCarriageReturn || code == entry::kStoredEnye
+            || code == entry::kStoredEnyeSmall)
             return false;
     }
     return true;
@@ -104,8 +102,8 @@ QString rowProblemMessage(int page, int row, RowProblem problem)
         break;
     case RowProblem::BadText:
         why = QStringLiteral("el texto tiene un carácter que no se puede guardar "
-                             "(un salto de línea, un carácter de control o una letra "
-                             "fuera del alfabeto latino).");
+                             "(un retorno de carro, un carácter de código 0, 30 o 31, "
+                             "o una letra fuera del alfabeto latino).");
         break;
     }
     return QStringLiteral("No se puede guardar la página %1, fila %2: %3").arg(page).arg(row).arg(why);

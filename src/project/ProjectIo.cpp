@@ -48,6 +48,9 @@ QString writeFile(const QString &path, const MessageStore &store, int pages)
         }
     }
     QSaveFile file(path);
+    // A folder that takes no new file may still hold a writable project file: it is then
+    // overwritten in place, without the protection of the temporary copy.
+    file.setDirectWriteFallback(true);
     const QByteArray bytes = encode(store, pages);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return QStringLiteral("El programa no fue guardado en %1: %2").arg(path, file.errorString());

@@ -19,7 +19,8 @@ struct ReadResult
 ReadResult readFile(const QString &path);
 
 // Writes the file whole to a temporary file that then replaces the old one, so a failure never
-// destroys a good file. Returns the reason of a failure, or an empty string.
+// destroys a good file; in a folder where no temporary file can be made, an existing writable
+// file is written directly. Returns the reason of a failure (path and system reason), or empty.
 QString writeFile(const QString &path, const MessageStore &store, int pages);
 
 }  // namespace zlx::project

@@ -244,8 +244,13 @@ void TestVirtualSign::parseFault()
 
     const auto parsed = zlx::sim::parseFault(text);
     QCOMPARE(parsed.has_value(), valid);
-    if (valid)
+    if (valid) {
         QVERIFY(*parsed == fault);
+        // --help lists every fault on a line of its own, with "=" where it takes a number.
+        const QString name = text.section(u'=', 0, 0);
+        const QString usage = QStringLiteral("\n  ") + name + (text.contains(u'=') ? u'=' : u' ');
+        QVERIFY2(zlx::sim::faultHelp().contains(usage), qPrintable(zlx::sim::faultHelp()));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestVirtualSign)

@@ -2,9 +2,12 @@
 #include "editor/EffectRules.h"
 #include "model/RowCheck.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 using namespace editortest;
 
@@ -18,6 +21,24 @@ QStringList itemsOf(const QComboBox *box)
 }
 const QStringList kLong{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "60", "200"};
 const QStringList kShort{"1", "2", "3"};
+
+// What the effect rule overwrites, to tell whether it ran.
+QStringList ruleFields(const zlx::EditorRow &row)
+{
+    return {row.Text2->text(), row.cmbVelocidad->currentText(), row.cmbFuente->currentText(),
+            row.Text1->text()};
+}
+
+// Counts the wheel events that reach a widget.
+struct WheelCounter : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Wheel ? 1 : 0;
+        return false;
+    }
+};
 }  // namespace
 
 class tst_EffectRules : public QObject
@@ -30,8 +51,11 @@ private slots:
     void choosingAnEffect();
     void ruleTableOutOfRange();
     void emptyingTheEffect();
-    void typedTextIsNoChoice();
     void choosingTheSameEffectAgainAfterEmptying();
+    void keyboard_data();
+    void keyboard();
+    void wheel_data();
+    void wheel();
 
 private:
     zlx::MessageStore m_store;
@@ -118,24 +142,6 @@ void tst_EffectRules::emptyingTheEffect()
     QVERIFY(row.isVisible());
 }
 
-void tst_EffectRules::typedTextIsNoChoice()
-{
-    zlx::EditorRow &row = m_editor->row(0);
-    fillRow(*m_editor, 0, 3, "1", "3", "HOLA");
-    row.cmbEfecto->setFocus();
-    row.cmbEfecto->lineEdit()->selectAll();
-    QTest::keyClicks(row.cmbEfecto, "Horario");
-
-    QCOMPARE(row.cmbEfecto->currentText(), QStringLiteral("Horario"));
-    QCOMPARE(row.Text2->text(), QStringLiteral("Velocidad"));
-    QCOMPARE(row.cmbVelocidad->currentText(), QStringLiteral("1"));
-    QCOMPARE(row.cmbFuente->currentText(), QStringLiteral("3"));
-    QCOMPARE(row.Text1->text(), QStringLiteral("HOLA"));
-    QCOMPARE(row.cmbEfecto->count(), 9);  // typed text never becomes an item
-    QTest::keyClick(row.cmbEfecto, Qt::Key_Return);
-    QCOMPARE(row.cmbEfecto->count(), 9);
-}
-
 void tst_EffectRules::choosingTheSameEffectAgainAfterEmptying()
 {
     zlx::EditorRow &row = m_editor->row(0);
@@ -144,6 +150,112 @@ void tst_EffectRules::choosingTheSameEffectAgainAfterEmptying()
     row.cmbEfecto->setCurrentIndex(6);
     QCOMPARE(row.Text1->text(), QStringLiteral("12:30 pm  "));
     QCOMPARE(row.Text2->text(), QStringLiteral("N seg"));
+}
+
+void tst_EffectRules::keyboard_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");  // empty: Down and Enter on the opened list instead
+    QTest::addColumn<int>("leaveKey");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");  // the box's selection afterwards
+    QTest::addColumn<bool>("ruleRuns");
+
+    // The row holds "Caida" (chosen), amount 7, font 3; the lists hold "200" and "Parpadeo".
+    QTest::newRow("amount 20 is no 200") << "cmbVelocidad" << "20" << int(Qt::Key_Tab) << "20" << -1 << false;
+    QTest::newRow("effect pa, Tab") << "cmbEfecto" << "pa" << int(Qt::Key_Tab) << "pa" << 2 << false;
+    QTest::newRow("effect name typed whole, Tab") << "cmbEfecto" << "Parpadeo" << int(Qt::Key_Tab) << "Parpadeo" << 2 << false;
+    QTest::newRow("effect Hora typed, Enter") << "cmbEfecto" << "Hora" << int(Qt::Key_Return) << "Hora" << 2 << false;
+    QTest::newRow("effect not in the list, Enter") << "cmbEfecto" << "Horario" << int(Qt::Key_Return) << "Horario" << 2 << false;
+    QTest::newRow("font 1, Tab") << "cmbFuente" << "1" << int(Qt::Key_Tab) << "1" << -1 << false;
+    QTest::newRow("effect chosen on the list") << "cmbEfecto" << "" << 0 << "Desplazamiento" << 3 << true;
+}
+
+void tst_EffectRules::keyboard()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(int, leaveKey);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    QFETCH(bool, ruleRuns);
+
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+    zlx::EditorRow &row = m_editor->row(0);
+    fillRow(*m_editor, 0, 2, "7", "3", "HOLA");
+    row.cmbFuente->setCurrentIndex(-1);
+    row.cmbFuente->setEditText("3");
+    const QStringList before = ruleFields(row);
+    auto *combo = m_editor->findChild<QComboBox *>(box + "_0");
+    combo->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+
+    if (typed.isEmpty()) {
+        QTest::keyClick(combo, Qt::Key_F4);
+        QTRY_VERIFY(combo->view()->isVisible());
+        QTest::keyClick(combo->view(), Qt::Key_Down);
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        QTRY_VERIFY(!combo->view()->isVisible());
+    } else {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, typed);
+        QTest::keyClick(combo, Qt::Key(leaveKey));
+    }
+    QCOMPARE(combo->currentText(), text);
+    QCOMPARE(combo->currentIndex(), index);
+    QCOMPARE(combo->count(), box == "cmbEfecto" ? 9 : box == "cmbFuente" ? 3 : 12);
+    if (ruleRuns)
+        QCOMPARE(ruleFields(row), QStringList({"Velocidad", "2", "2", "HOLA"}));
+    else if (box == "cmbEfecto")
+        QCOMPARE(ruleFields(row), before);
+}
+
+void tst_EffectRules::wheel_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("focused");
+
+    QTest::newRow("effect") << "cmbEfecto" << false;
+    QTest::newRow("amount") << "cmbVelocidad" << false;
+    QTest::newRow("font") << "cmbFuente" << false;
+    // The box the operator works in steps through its list, as any list box does.
+    QTest::newRow("effect with the focus") << "cmbEfecto" << true;
+}
+
+void tst_EffectRules::wheel()
+{
+    QFETCH(QString, box);
+    QFETCH(bool, focused);
+
+    m_editor->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+    zlx::EditorRow &row = m_editor->row(0);
+    fillRow(*m_editor, 0, 2, "7", "3", "HOLA");
+    auto *combo = m_editor->findChild<QComboBox *>(box + "_0");
+    (focused ? static_cast<QWidget *>(combo) : row.Text1)->setFocus();
+    QTRY_VERIFY(focused ? combo->hasFocus() : row.Text1->hasFocus());
+    const QStringList before = ruleFields(row) << row.cmbEfecto->currentText();
+    WheelCounter parent;
+    m_editor->installEventFilter(&parent);
+
+    // As the window system delivers it: to the window, at the box's middle, one notch down.
+    // notify(), as sendEvent() would mark it as the program's own, which Qt neither passes on
+    // to the parent nor lets take the focus.
+    const QPoint at = combo->mapTo(m_editor.get(), combo->rect().center());
+    QWheelEvent turn(at, m_editor->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&turn);
+    QApplication::instance()->notify(m_editor->windowHandle(), &turn);
+
+    if (focused) {
+        QCOMPARE(row.cmbEfecto->currentText(), QStringLiteral("Desplazamiento"));
+        QCOMPARE(parent.count, 0);
+        return;
+    }
+    QCOMPARE(ruleFields(row) << row.cmbEfecto->currentText(), before);
+    QVERIFY(!combo->hasFocus());
+    QCOMPARE(parent.count, 1);
 }
 
 QTEST_MAIN(tst_EffectRules)

@@ -2,8 +2,10 @@
 // and the set-up of the real message boxes.
 #include "Form1Harness.h"
 #include "app/BoxPresenter.h"
+#include "app/Translations.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -210,6 +212,8 @@ void tst_Form1Layout::focusOrder()
 
 void tst_Form1Layout::messageBoxes()
 {
+    // Qt's own texts in Spanish, whatever the system's language, as the program loads them.
+    QVERIFY(zlx::loadQtSpanish());
     QWidget parent;
     const QString text = QStringLiteral("¿ Desea crear un nuevo proyecto ?");
     const auto question = zlx::makeQuestionBox(&parent, text);
@@ -218,6 +222,12 @@ void tst_Form1Layout::messageBoxes()
     QCOMPARE(question->icon(), QMessageBox::Information);
     QCOMPARE(question->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(question->defaultButton(), question->button(QMessageBox::No));
+    QCOMPARE(question->button(QMessageBox::Yes)->text(), QStringLiteral("&Sí"));
+    QCOMPARE(question->button(QMessageBox::No)->text(), QStringLiteral("&No"));
+    QFileDialog files(&parent);
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(files.findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text(),
+             QStringLiteral("&Nombre de fichero:"));
     // Enter answers with the default button.
     question->open();
     QVERIFY(QTest::qWaitForWindowExposed(question.get()));

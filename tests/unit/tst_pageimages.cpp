@@ -161,6 +161,8 @@ void tst_PageImages::unsendable_data()
 
     const QByteArray ok = "1\x02" "2ok";
     QTest::newRow("all fine") << Pages{{ok, ok}, {ok}} << -1 << 0 << QString();
+    QTest::newRow("controls, CR, DEL, C1, amount 13")
+        << Pages{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}} << -1 << 0 << QString();
     QTest::newRow("too short") << Pages{{ok, "1\x02"}} << 0 << 1 << "la fila está incompleta";
     QTest::newRow("effect not a digit") << Pages{{ok}, {ok, ok, "A\x02" "2"}} << 1 << 2 << "el efecto no es válido";
     QTest::newRow("font 4") << Pages{{ok}, {"1\x02" "4x"}} << 1 << 0 << "la fuente no es 1, 2 ni 3";

@@ -50,9 +50,13 @@ void tst_RowCheck::check_data()
     QTest::newRow("font empty") << "Caida" << 2 << "2" << "" << "" << RowProblem::BadFont << 2 << 2;
     QTest::newRow("font 12") << "Caida" << 2 << "2" << "12" << "" << RowProblem::BadFont << 2 << 2;
     QTest::newRow("text enye") << "Caida" << 2 << "2" << "1" << QStringLiteral("AÑOñé") << RowProblem::None << 2 << 2;
-    QTest::newRow("text line break") << "Caida" << 2 << "2" << "1" << "A\nB" << RowProblem::BadText << 2 << 2;
+    // Controls a file or a sign may bring in go back out unchanged.
+    QTest::newRow("text LF, DEL, C1") << "Caida" << 2 << "2" << "1" << QStringLiteral("A\nB\x01\x7F\u0085\u009F")
+                                      << RowProblem::None << 2 << 2;
+    QTest::newRow("text carriage return") << "Caida" << 2 << "2" << "1" << "A\rB" << RowProblem::BadText << 2 << 2;
+    QTest::newRow("text 0") << "Caida" << 2 << "2" << "1" << QString(QChar(0)) << RowProblem::BadText << 2 << 2;
     QTest::newRow("text byte 30") << "Caida" << 2 << "2" << "1" << QString(QChar(30)) << RowProblem::BadText << 2 << 2;
-    QTest::newRow("text C1 control") << "Caida" << 2 << "2" << "1" << QString(QChar(0x85)) << RowProblem::BadText << 2 << 2;
+    QTest::newRow("text byte 31") << "Caida" << 2 << "2" << "1" << QString(QChar(31)) << RowProblem::BadText << 2 << 2;
     QTest::newRow("text euro") << "Caida" << 2 << "2" << "1" << QStringLiteral("5 €") << RowProblem::BadText << 2 << 2;
 }
 

@@ -46,11 +46,13 @@ QPainterPath arrowShape(qreal length, qreal shaft, qreal head, qreal headLength)
 
 }  // namespace
 
-QImage applicationIcon()
+QImage applicationIcon(int size)
 {
-    QImage img = transparent(32, 32);
+    QImage img = transparent(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 32-unit grid: every size is the same drawing.
+    p.scale(size / 32.0, size / 32.0);
     QLinearGradient ground(0, 0, 0, 32);
     ground.setColorAt(0, QColor(10, 10, 96));
     ground.setColorAt(1, kDarkBlue);

@@ -5,7 +5,7 @@
 namespace art {
 
 // Button images on transparent ground, and the application icon.
-QImage applicationIcon();  // 32 x 32
+QImage applicationIcon(int size = 32);  // size x size
 QImage blankDocument();    // 90 x 90
 QImage folder();           // 90 x 90
 QImage disc();             // 90 x 91

@@ -35,7 +35,11 @@ int main(int argc, char *argv[])
     const QColor amber(255, 176, 0);
     const QColor red(235, 40, 24);
     const Artwork artworks[] = {
-        {"icon.png", {32, 32}, art::applicationIcon},
+        {"icon.png", {32, 32}, [] { return art::applicationIcon(32); }},
+        // The same icon for the desktop's menus, installed into the hicolor theme.
+        {"icon-48.png", {48, 48}, [] { return art::applicationIcon(48); }},
+        {"icon-128.png", {128, 128}, [] { return art::applicationIcon(128); }},
+        {"icon-256.png", {256, 256}, [] { return art::applicationIcon(256); }},
         {"nuevo.png", {90, 90}, art::blankDocument},
         {"abrir.png", {90, 90}, art::folder},
         {"guardar.png", {90, 91}, art::disc},

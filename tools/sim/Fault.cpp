@@ -50,14 +50,14 @@ std::optional<Fault> parseFault(const QString &text)
 
 QString faultHelp()
 {
-    QString text = QStringLiteral("Faults (--fault FAULT):\n");
+    QString help = QStringLiteral("Faults (--fault FAULT):\n");
     for (const FaultName &f : kFaults) {
-        QString text = QLatin1String(f.name);
+        QString usage = QLatin1String(f.name);
         if (f.minimum >= 0)
-            text += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
-        text += QStringLiteral("  %1%2\n").arg(text, -16).arg(QLatin1String(f.help));
+            usage += f.kind == FaultKind::SlowAnswers ? QStringLiteral("=MS") : QStringLiteral("=K");
+        help += QStringLiteral("  %1%2\n").arg(usage, -16).arg(QLatin1String(f.help));
     }
-    return text;
+    return help;
 }
 
 }  // namespace zlx::sim
