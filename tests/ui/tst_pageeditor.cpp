@@ -1,5 +1,6 @@
 #include "EditorHelpers.h"
-#include "link/PageImages.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
 #include "project/ProjectFile.h"
 
 #include <QComboBox>
