@@ -16,6 +16,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Letreros ZANTOLUX"));
+    // Ties the window to its menu entry and icon on desktops that match them by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zantolux.Letreros"));
     // The program speaks Spanish; so must Qt's own buttons and file dialogs. Without the
     // translations installed they stay in English, which is no reason not to start.
     zlx::loadQtSpanish();
