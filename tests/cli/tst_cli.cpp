@@ -5,10 +5,13 @@
 #include "protocol/PageImages.h"
 #include "sim/PtySign.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +51,51 @@ MessageStore storeOf(const QByteArray &projectBytes)
 }
 
 const SignModel kZ20 = *modelWithPages(20);
+
+struct KillProcess
+{
+    void operator()(QProcess *process) const
+    {
+        process->kill();
+        process->waitForFinished(kWaitMs);
+        delete process;
+    }
+};
+using Child = std::unique_ptr<QProcess, KillProcess>;
+
+// A sign far away: its device served on a loopback port by socat, and a second socat linking a
+// local pty (link) to that port, as a device server and its bridge would. Empty, or what failed.
+QString bridge(const QString &device, const QString &link, std::vector<Child> &children)
+{
+    const QString socat = QStandardPaths::findExecutable(QStringLiteral("socat"));
+    if (socat.isEmpty())
+        return QStringLiteral("socat is not installed (Debian package socat)");
+    const auto start = [&](const QStringList &addresses, const QRegularExpression &ready) {
+        QProcess *process = children.emplace_back(new QProcess).get();
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->start(socat, QStringList{QStringLiteral("-d"), QStringLiteral("-d")} + addresses);
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        QRegularExpressionMatch match;
+        while (!(match = ready.match(QString::fromLatin1(said))).hasMatch() && clock.elapsed() < kWaitMs
+               && process->waitForReadyRead(int(kWaitMs - clock.elapsed())))
+            said += process->readAll();
+        return match;
+    };
+    // Port 0: the system picks a free port, and socat says which.
+    const auto listening = start({QStringLiteral("TCP-LISTEN:0,bind=127.0.0.1,reuseaddr"),
+                                  QStringLiteral("FILE:%1,raw,echo=0").arg(device)},
+                                 QRegularExpression(QStringLiteral("listening on .*:(\\d+)\n")));
+    if (!listening.hasMatch())
+        return QStringLiteral("socat did not listen");
+    const auto linked = start({QStringLiteral("PTY,link=%1,raw,echo=0").arg(link),
+                               QStringLiteral("TCP:127.0.0.1:%1").arg(listening.captured(1))},
+                              QRegularExpression(QStringLiteral("starting data transfer loop")));
+    if (!linked.hasMatch() || !QFileInfo::exists(link))
+        return QStringLiteral("the socat bridge did not come up at ") + link;
+    return {};
+}
 
 void program(sim::VirtualSign &sign, const MessageStore &store)
 {
@@ -114,7 +162,8 @@ void TestCli::initTestCase()
 
 void TestCli::commandLine_data()
 {
-    QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow
+    QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow,
+                                            // bridged (a z20 reached through socat over TCP)
     QTest::addColumn<QString>("preload");   // good or other: the first sign already holds it
     QTest::addColumn<QStringList>("args");  // @1 @2: the signs' devices, @D: the test's folder
     QTest::addColumn<QByteArray>("input");  // stdin; "@tsv" is good.zlx in the show format
@@ -153,6 +202,8 @@ void TestCli::commandLine_data()
     row("no device", "z20", "", "read @D/out.zlx --port @D/missing", 4, {"no-sign"});
     row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
         {"^@1\tok\tframes 19", "^@2\ttimeout$"}, "@2: the sign did not answer", "holds-good");
+    row("send through a tcp bridge", "bridged", "other", "send @D/good.zlx --port @1", 0, {"^@1\tok\tframes 19"},
+        "", "holds-good");
     row("read", "z20", "good", "read @D/out.zlx", 0, {"^COM2\tok$"}, "", "read-good");
     row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
         "existing-kept");
@@ -174,6 +225,7 @@ void TestCli::commandLine()
     QFETCH(QString, check);
 
     std::vector<std::unique_ptr<sim::PtySign>> hosted;
+    std::vector<Child> bridges;  // killed before the signs they lead to close
     QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
     for (const QString &kind : signs.split(u',', Qt::SkipEmptyParts)) {
         auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
@@ -184,7 +236,14 @@ void TestCli::commandLine()
         if (kind == u"slow")
             sign->setPaceBaud(2400);  // a few seconds for the whole program
         QVERIFY2(sign->open(), qPrintable(sign->errorString()));
-        ports.append(sign->slavePath());
+        if (kind == u"bridged") {
+            const QString link = m_dir.filePath(QStringLiteral("bridge"));
+            const QString failed = bridge(sign->slavePath(), link, bridges);
+            QVERIFY2(failed.isEmpty(), qPrintable(failed));
+            ports.append(link);
+        } else {
+            ports.append(sign->slavePath());
+        }
         hosted.push_back(std::move(sign));
     }
     if (!preload.isEmpty())
