@@ -104,8 +104,6 @@ void TestFaultsE2E::faults_data()
 {
     QTest::addColumn<Case>("c");
     QTest::newRow("silent sign") << Case{Exchange::Send, {FaultKind::Silent, 0}, false, Outcome::Timeout};
-    QTest::newRow("wrong acknowledgement") << Case{Exchange::Send, {FaultKind::WrongAckAt, 2}, false, Outcome::WrongAnswer};
-    QTest::newRow("doubled acknowledgement") << Case{Exchange::Send, {FaultKind::DoubleAckAt, 1}, false, Outcome::WrongAnswer};
     QTest::newRow("bad read mark") << Case{Exchange::Read, {FaultKind::BadReadMarkAt, 2}, false, Outcome::WrongAnswer};
     QTest::newRow("port lost mid-transfer") << Case{Exchange::Send, {}, true, Outcome::PortLost};
     QTest::newRow("port lost mid-read") << Case{Exchange::Read, {}, true, Outcome::PortLost};

@@ -1,6 +1,6 @@
 // The main window against the virtual sign on a pty, through the real serial port code: a
-// program goes to the sign and comes back whole, and an exchange started over another one
-// whose answer is still on the line completes.
+// program goes to the sign and comes back whole, and a Send started over a read-back whose
+// answer is still on the line sends what the editor holds.
 #include "ManualTicker.h"
 #include "RandomProgram.h"
 #include "RecordingPresenter.h"
@@ -107,7 +107,6 @@ private slots:
     void sendThenReadGivesTheProgramBack_data();
     void sendThenReadGivesTheProgramBack();
     void sendDuringReadSendsWhatTheEditorHolds();
-    void readDuringSendCompletes();
 };
 
 void TestWindowE2E::sendThenReadGivesTheProgramBack_data()
@@ -167,30 +166,6 @@ void TestWindowE2E::sendDuringReadSendsWhatTheEditorHolds()
     QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
     QCOMPARE(w.form->store(), expected);
     QVERIFY(w.signHolds(expected));
-}
-
-// Leer while a frame's acknowledgement is due: the read-back completes with what reached the sign.
-void TestWindowE2E::readDuringSendCompletes()
-{
-    Window w(sim::Model::Pages40);
-    QVERIFY(w.detect());
-    MessageStore expected;
-    w.type(0, 3, QStringLiteral("uno"), expected);
-    w.editor().cmdSubir()->click();
-    w.type(0, 4, QStringLiteral("dos"), expected);
-    w.sign.setPaceBaud(2400);
-
-    QSignalSpy progress(w.form->link(), &SignLink::progress);
-    w.taken.clear();
-    w.form->cmdEnviar->click();
-    QVERIFY(progress.wait(3000));
-    QVERIFY(w.signTook(2));  // frame 1 (page 2): its acknowledgement is due
-    w.form->cmdLeer->click();
-
-    QVERIFY(w.endedCount(2));
-    QCOMPARE(w.ended, (QList<Ended>{{Exchange::Send, Outcome::Superseded}, {Exchange::Read, Outcome::Completed}}));
-    QCOMPARE(w.sign.sign().endFramesSeen(), 0);
-    QCOMPARE(w.form->store(), expected);
 }
 
 QTEST_MAIN(TestWindowE2E)

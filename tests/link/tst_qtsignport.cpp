@@ -1,5 +1,4 @@
-// The real port on a pseudo-terminal: COM mapping, the emulated receive threshold, discard,
-// reopen, the 512-byte read limit and a write that survives the close right after it.
+// The real port on a pseudo-terminal: what only a real device shows.
 #include "link/QtSignPort.h"
 #include "sim/UniqueFd.h"
 
@@ -57,47 +56,34 @@ class TestQtSignPort : public QObject
 {
     Q_OBJECT
 private slots:
-    void comNumbersMapToDevices();
-    void dataArrivesOnlyAtTheThreshold_data();
-    void dataArrivesOnlyAtTheThreshold();
+    void openingByPath();
     void systemPortsInPathOrder();
     void vanishedDeviceIsReportedAtOnce();
-    void discardReopenAndReadLimit();
-    void writeThenDrainThenCloseDelivers();
+    void dataArrivesOnlyAtTheThreshold_data();
+    void dataArrivesOnlyAtTheThreshold();
+    void readLimitAndWriteThenDrainThenCloseDelivers();
 };
 
-void TestQtSignPort::comNumbersMapToDevices()
+void TestQtSignPort::openingByPath()
 {
     Pty pty;
     QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
-    for (int com : {0, 1, 3}) {
-        port.setPortNumber(com);
-        QVERIFY2(port.open() == OpenResult::NoDevice, qPrintable(QStringLiteral("COM%1").arg(com)));
-        QVERIFY(!port.isOpen());
-    }
+    QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
     port.setPortNumber(2);
     QCOMPARE(port.open(), OpenResult::Opened);
-    QVERIFY(port.write(QByteArray::fromHex("a5050100000200")));
-    QVERIFY(port.drain());
-    QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a5050100000200"));
-
-    qputenv("ZANTOLUX_PORTS", (QStringLiteral("/nonexistent/x:") + pty.path).toLocal8Bit());
-    QCOMPARE(PortMap::fromEnvironment().devicePath(2), pty.path);
-    QCOMPARE(PortMap::fromEnvironment().devicePath(3), QString());
+    // A device another program holds is busy, not a matter of permissions.
+    QCOMPARE(QtSignPort(PortMap({pty.path})).open(), OpenResult::Failed);
+    port.close();
 
     // A path relative to the working folder (as a link next to the build) opens too.
-    port.close();  // a device open once is locked against a second open
     const QString savedCwd = QDir::currentPath();
     QVERIFY(QDir::setCurrent(QStringLiteral("/dev/pts")));
-    qputenv("ZANTOLUX_PORTS", pty.path.mid(9).toLocal8Bit());  // "N", not a name under /dev
+    qputenv("ZANTOLUX_PORTS", "/nonexistent/x:" + pty.path.mid(9).toLocal8Bit());  // "N", not under /dev
     QtSignPort relative(PortMap::fromEnvironment());
-    QVERIFY(QDir::setCurrent(savedCwd));
-    QCOMPARE(relative.open(), OpenResult::Opened);
     qunsetenv("ZANTOLUX_PORTS");
-
-    // A device another program holds is busy, not a matter of permissions.
-    QtSignPort second(PortMap({pty.path}));
-    QCOMPARE(second.open(), OpenResult::Failed);
+    QVERIFY(QDir::setCurrent(savedCwd));
+    relative.setPortNumber(2);
+    QCOMPARE(relative.open(), OpenResult::Opened);
 }
 
 void TestQtSignPort::systemPortsInPathOrder()
@@ -109,7 +95,6 @@ void TestQtSignPort::systemPortsInPathOrder()
         return listed;
     });
     QCOMPARE(map.devicePaths(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
-    QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyS0"));
     QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(map.devicePath(4), QString());
     QCOMPARE(map.devicePath(0), QString());
@@ -117,7 +102,7 @@ void TestQtSignPort::systemPortsInPathOrder()
     listed.append(QStringLiteral("/dev/ttyACM0"));
     QCOMPARE(map.devicePath(2), QStringLiteral("/dev/ttyS1"));
     QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyACM0"));
-    QCOMPARE(listings, 3);
+    QCOMPARE(listings, 2);
 }
 
 void TestQtSignPort::vanishedDeviceIsReportedAtOnce()
@@ -140,7 +125,6 @@ void TestQtSignPort::dataArrivesOnlyAtTheThreshold_data()
     QTest::addColumn<QList<int>>("pieces");
     QTest::addColumn<int>("eventsExpected");
     QTest::newRow("acknowledgement") << 1 << QList<int>{1} << 1;
-    QTest::newRow("detection answer in two halves") << 4 << QList<int>{2, 2} << 1;
     QTest::newRow("read answer in pieces") << 66 << QList<int>{30, 30, 6} << 1;
     QTest::newRow("short of the threshold") << 66 << QList<int>{65} << 0;
 }
@@ -149,7 +133,6 @@ void TestQtSignPort::dataArrivesOnlyAtTheThreshold()
 {
     QFETCH(int, threshold);
     QFETCH(QList<int>, pieces);
-    QFETCH(int, eventsExpected);
     Pty pty;
     QtSignPort port(PortMap({pty.path}));
     port.setReceiveThreshold(threshold);
@@ -163,11 +146,11 @@ void TestQtSignPort::dataArrivesOnlyAtTheThreshold()
         if (total < threshold)
             QCOMPARE(arrived.count(), 0);
     }
-    QCOMPARE(arrived.count(), eventsExpected);
+    QTEST(int(arrived.count()), "eventsExpected");
     QCOMPARE(port.read().size(), total);
 }
 
-void TestQtSignPort::discardReopenAndReadLimit()
+void TestQtSignPort::readLimitAndWriteThenDrainThenCloseDelivers()
 {
     Pty pty;
     QtSignPort port(PortMap({pty.path}));
@@ -178,30 +161,16 @@ void TestQtSignPort::discardReopenAndReadLimit()
     QTRY_COMPARE(port.bytesWaiting(), qint64(5));
     port.discardInput();
     QCOMPARE(port.bytesWaiting(), qint64(0));
-
-    // Opening an open port closes and reopens it; it stays usable.
-    QCOMPARE(port.open(), OpenResult::Opened);
-    QVERIFY(port.isOpen());
     pty.send(QByteArray(600, 'x'));
     QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
     QCOMPARE(port.read().size(), 512);
     QTRY_COMPARE(port.bytesWaiting(), qint64(88));
 
-    port.close();
-    port.discardInput();  // on a closed port: nothing, no complaint
-    QVERIFY(!port.write("x"));
-    QCOMPARE(port.read(), QByteArray());
-}
-
-void TestQtSignPort::writeThenDrainThenCloseDelivers()
-{
-    Pty pty;
-    QtSignPort port(PortMap({pty.path}));
-    QCOMPARE(port.open(), OpenResult::Opened);
     QVERIFY(port.write(QByteArray::fromHex("a502b500")));
     QVERIFY(port.drain());
     port.close();
     QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
+    QVERIFY(!port.write("x"));
 }
 
 QTEST_GUILESS_MAIN(TestQtSignPort)

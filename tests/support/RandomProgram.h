@@ -34,20 +34,4 @@ inline MessageStore randomProgram(QRandomGenerator &rng, const SignModel &model,
     return store;
 }
 
-// Every page has 20 rows whose texts overflow the page memory, so every page is cut.
-inline MessageStore overfullProgram(QRandomGenerator &rng, const SignModel &model)
-{
-    MessageStore store;
-    const int textLength = model.pageBytes() / MessageStore::kRowsPerPage;
-    for (int p = 0; p < model.pageCount; ++p) {
-        for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
-            QByteArray text;
-            for (int i = 0; i < textLength; ++i)
-                text.append(char(32 + rng.bounded(224)));
-            store.setEntry(p, r, entry::make(1 + rng.bounded(9), 1 + rng.bounded(255), '2', text));
-        }
-    }
-    return store;
-}
-
 }  // namespace zlx::testprograms

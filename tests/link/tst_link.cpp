@@ -1,0 +1,532 @@
+// The steppers, the link and the session against a scripted port and hand-fired timers: the
+// bytes of each exchange, the scan, how every exchange ends, an exchange started over another
+// whose answer is still on the line, and what the session does with the operator's program.
+#include "ManualTicker.h"
+#include "ScriptedPort.h"
+#include "link/ReadBackStepper.h"
+#include "link/SignLink.h"
+#include "link/TransferStepper.h"
+#include "model/MessageEntry.h"
+#include "protocol/Frames.h"
+#include "session/ProgramSession.h"
+
+#include <QTest>
+
+using namespace zlx;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(zlx::Exchange)
+Q_DECLARE_METATYPE(zlx::Outcome)
+Q_DECLARE_METATYPE(zlx::Refusal)
+
+namespace {
+using Ended = std::pair<Exchange, Outcome>;
+QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
+const QByteArray kAck = hex("b5");
+const QByteArray kEnd = hex("a502b500");
+const QByteArray kFrame0 = frames::writeFrame(24, 0, QByteArray(1, '\xff'));
+const QByteArray kEarlier = entry::make(1, 2, '2', "OLD");
+const QByteArray kRead = entry::make(1, 2, '2', "NEW");
+constexpr SignModel kZ20{20, 4};
+constexpr SignModel kZ40{40, 2};
+
+QByteArray page(int n, const QByteArray &text, int closing = 1)
+{
+    return hex("010203") + QByteArray::number(n).rightJustified(2, '0') + " PAGINA " + '\0'
+        + (text.isNull() ? QByteArray() : hex("010202") + text + '\0') + QByteArray(closing, '\0');
+}
+// A read answer: the mark, 64 bytes, the closing 0.
+QByteArray block(const QByteArray &bytes = QByteArray(1, '\xff'))
+{
+    return kAck + bytes.leftJustified(64, '\0', true) + QByteArray(1, '\0');
+}
+
+// A sign's memory: page images at their page addresses, 0xFF elsewhere.
+struct Memory
+{
+    QByteArray bytes = QByteArray(0x10000, char(0xFF));
+    Memory &put(const SignModel &model, int p, const QByteArray &image)
+    {
+        bytes.replace(model.firstUnit(p) * 256, image.size(), image);
+        return *this;
+    }
+    QByteArray answer(const QByteArray &request) const
+    {
+        return block(bytes.mid(quint8(request.at(3)) * 256 + quint8(request.at(4)), 64));
+    }
+};
+
+struct Rig
+{
+    ScriptedPort port;
+    ManualTicker timer1;
+    ManualTicker timer2;
+    SignLink link{&port, &timer1, &timer2};
+    MessageStore store;
+    ProgramSession session{link, store};
+    QList<Ended> ended;
+    QList<ExchangeReport> reports;
+    QStringList refused;
+    bool available = false;
+
+    Rig()
+    {
+        QObject::connect(&link, &SignLink::finished, [this](Exchange e, Outcome o) {
+            QCOMPARE(link.mode(), LinkMode::Idle);  // an ended exchange leaves the link idle
+            ended.append({e, o});
+        });
+        QObject::connect(&link, &SignLink::portRefused, [this](const QString &p) { refused << p; });
+        QObject::connect(&link, &SignLink::exchangesAvailable, [this](bool on) { available = on; });
+        QObject::connect(&session, &ProgramSession::finished, [this](const ExchangeReport &r) { reports.append(r); });
+        // The editor's reset empties the store as the read-back starts.
+        QObject::connect(&session, &ProgramSession::readStarting, [this] { store.clearPages(); });
+        link.SetUpLink();
+    }
+    // A scan pass that finds the sign on COM1; the editor holds an earlier program.
+    void detect(char modelCode = 1)
+    {
+        QVERIFY(timer2.fire());
+        port.deliver(kAck + modelCode + QByteArray(2, '\0'));
+        QVERIFY(link.signDetected());
+        store.setEntry(0, 0, kEarlier);
+    }
+    void start(Exchange e)
+    {
+        if (e == Exchange::Send) {
+            QVERIFY(link.beginSend());
+            link.startSend({kFrame0, kFrame0});
+        } else {
+            QVERIFY(link.startRead());
+        }
+    }
+};
+}  // namespace
+
+Q_DECLARE_METATYPE(Memory)
+
+class TestLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void transfer_data();
+    void transfer();
+    void readBack_data();
+    void readBack();
+    void scanPass();
+    void detection_data();
+    void detection();
+    void exchangeEndings_data();
+    void exchangeEndings();
+    void exchangeOverAnother_data();
+    void exchangeOverAnother();
+    void readOutcomes_data();
+    void readOutcomes();
+    void sendOverReadSendsTheStore();
+    void sendRefusals_data();
+    void sendRefusals();
+    void cutPagesReportedBeforeTheFirstFrame();
+};
+
+void TestLink::transfer_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QList<QByteArray>>("answers");
+    QTest::addColumn<int>("written");
+    QTest::addColumn<int>("acknowledged");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("one frame, then the end frame") << 1 << QList<QByteArray>{kAck} << 1 << 1 << Outcome::Completed;
+    QTest::newRow("three frames") << 3 << QList<QByteArray>{kAck, kAck, kAck} << 3 << 3 << Outcome::Completed;
+    QTest::newRow("00 at frame 2") << 3 << QList<QByteArray>{kAck, hex("00")} << 2 << 1 << Outcome::WrongAnswer;
+    QTest::newRow("FF at frame 1") << 2 << QList<QByteArray>{hex("ff")} << 1 << 0 << Outcome::WrongAnswer;
+    QTest::newRow("two acknowledgements at once") << 2 << QList<QByteArray>{hex("b5b5")} << 1 << 0 << Outcome::WrongAnswer;
+    QTest::newRow("an empty read") << 2 << QList<QByteArray>{QByteArray()} << 1 << 0 << Outcome::WrongAnswer;
+}
+
+void TestLink::transfer()
+{
+    QFETCH(int, frames);
+    QFETCH(QList<QByteArray>, answers);
+    QList<QByteArray> list;
+    for (int i = 0; i < frames; ++i)
+        list.append(frames::writeFrame(quint8(24 + i), 0, QByteArray(1, char(i + 1))));
+    TransferStepper transfer(list);
+    QList<QByteArray> wire;
+    Step step = transfer.start();
+    for (const QByteArray &answer : answers) {
+        QVERIFY(step.awaitAnswer && !step.outcome);
+        wire.append(step.write);
+        step = transfer.answer(answer);
+    }
+    QTEST(transfer.written(), "written");
+    QTEST(transfer.acknowledged(), "acknowledged");
+    QTEST(*step.outcome, "outcome");
+    // Each frame goes out once, in order; the end frame follows only a complete transfer.
+    QCOMPARE(wire, list.mid(0, wire.size()));
+    QCOMPARE(step.write, *step.outcome == Outcome::Completed ? kEnd : QByteArray());
+    QVERIFY(!step.awaitAnswer);
+}
+
+void TestLink::readBack_data()
+{
+    QTest::addColumn<SignModel>("model");
+    QTest::addColumn<Memory>("memory");
+    QTest::addColumn<QStringList>("requests");  // address high/low of each request, hex
+    QTest::addColumn<QList<QByteArray>>("images");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<int>("foreignPage");
+    QTest::addColumn<QByteArray>("spoiled");  // replaces the last request's answer
+
+    const QByteArray none;
+    QTest::newRow("no program: the first block is the end marker")
+        << kZ20 << Memory{} << QStringList{"1800"} << QList<QByteArray>{} << Outcome::Completed << -1 << none;
+    Memory three;
+    for (int p = 0; p < 3; ++p)
+        three.put(kZ20, p, page(p + 1, "ABC"));
+    const QList<QByteArray> threeImages{page(1, "ABC"), page(2, "ABC"), page(3, "ABC")};
+    QTest::newRow("three short pages") << kZ20 << three << QStringList{"1800", "1c00", "2000", "2400"}
+                                       << threeImages << Outcome::Completed << -1 << none;
+    // A page without a pair of 0 bytes is read to its last block; 0xFF at a unit start is text.
+    QByteArray long40 = page(1, {}, 0) + QByteArray(512 - 14, 'x');
+    long40[256] = char(0xFF);
+    QTest::newRow("a full page ends after its last block")
+        << kZ40 << Memory{}.put(kZ40, 0, long40)
+        << QStringList{"1800", "1840", "1880", "18c0", "1900", "1940", "1980", "19c0", "1a00"}
+        << QList<QByteArray>{long40} << Outcome::Completed << -1 << none;
+    // The pair of 0 bytes that ends a page straddles two blocks.
+    const QByteArray straddling = page(1, QByteArray(46, 'y'));
+    QTest::newRow("a pair of 0 bytes split over two blocks")
+        << kZ20 << Memory{}.put(kZ20, 0, straddling + QByteArray(10, 'z')) << QStringList{"1800", "1840", "1c00"}
+        << QList<QByteArray>{straddling} << Outcome::Completed << -1 << none;
+    QTest::newRow("page 2 without its title row")
+        << kZ20 << Memory(three).put(kZ20, 1, "garbage from elsewhere") << QStringList{"1800", "1c00"}
+        << threeImages.mid(0, 1) << Outcome::ForeignPage << 1 << none;
+    QTest::newRow("bad mark at the second block") << kZ20 << three << QStringList{"1800", "1c00"}
+                                                  << threeImages.mid(0, 1) << Outcome::WrongAnswer << -1 << QByteArray(66, '\0');
+    QTest::newRow("an answer one byte short") << kZ20 << three << QStringList{"1800"} << QList<QByteArray>{}
+                                              << Outcome::WrongAnswer << -1 << kAck + QByteArray(63, 'a');
+    Memory every;
+    QStringList everyRequest;
+    QList<QByteArray> everyImage;
+    for (int p = 0; p < 40; ++p) {
+        every.put(kZ40, p, page(p + 1, "ABC"));
+        everyRequest << QString::number(24 + 2 * p, 16) + QStringLiteral("00");
+        everyImage << page(p + 1, "ABC");
+    }
+    QTest::newRow("every page of the 40-page model, no end marker")
+        << kZ40 << every << everyRequest << everyImage << Outcome::Completed << -1 << none;
+}
+
+void TestLink::readBack()
+{
+    QFETCH(SignModel, model);
+    QFETCH(Memory, memory);
+    QFETCH(QStringList, requests);
+    QFETCH(QList<QByteArray>, images);
+    QFETCH(QByteArray, spoiled);
+    ReadBackStepper reader(model);
+    QStringList asked;
+    Step step = reader.start();
+    for (int guard = 0; !step.outcome && guard < 400; ++guard) {
+        QVERIFY(step.awaitAnswer);
+        QCOMPARE(step.write.size(), 7);
+        asked << QString::fromLatin1(step.write.mid(3, 2).toHex());
+        const bool spoil = !spoiled.isNull() && asked.size() == requests.size();
+        step = reader.answer(spoil ? spoiled : memory.answer(step.write));
+    }
+    QCOMPARE(asked, requests);
+    QTEST(*step.outcome, "outcome");
+    QTEST(reader.foreignPage(), "foreignPage");
+    // A page read back keeps the first 0 of the pair that ends it; the pages after are empty.
+    for (QByteArray &image : images)
+        image.chop(image.endsWith(QByteArray(2, '\0')) ? 1 : 0);
+    images.resize(model.pageCount);
+    QCOMPARE(reader.images(), images);
+}
+
+void TestLink::scanPass()
+{
+    Rig rig;
+    rig.port.existing = {2, 39, 40};
+    rig.port.refusing = {5};
+    QCOMPARE(rig.timer2.interval(), 1000ms);
+    for (int pass = 0; pass < 2; ++pass) {
+        rig.port.writePorts.clear();
+        QVERIFY(rig.timer2.fire());
+        QCOMPARE(rig.link.mode(), LinkMode::Detect);
+        QCOMPARE(rig.timer1.interval(), 100ms);
+        int steps = 0;
+        while (rig.timer1.fire() && steps < 100)
+            ++steps;
+        // COM1 to COM39 get a 100 ms window each; COM40 is probed as the pass ends.
+        QCOMPARE(steps, 39);
+        QCOMPARE(rig.port.writePorts, (QList<int>{2, 39, 40}));
+        QCOMPARE(rig.port.writes.constLast(), hex("a5050100000200"));
+        QCOMPARE(rig.link.mode(), LinkMode::Idle);
+        QVERIFY(!rig.port.isOpen());
+        QVERIFY(rig.timer2.isEnabled());
+    }
+    QCOMPARE(rig.refused, QStringList{QStringLiteral("/dev/ttyS4")});  // once, not once a pass
+    QVERIFY(!rig.available);
+}
+
+void TestLink::detection_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("pages");  // 0: no model, -1: no sign
+    QTest::newRow("20-page model") << hex("b5010000") << 20;
+    QTest::newRow("40-page model") << hex("b5020000") << 40;
+    QTest::newRow("model code 3") << hex("b5030000") << 0;
+    QTest::newRow("no mark") << hex("00010000") << -1;
+}
+
+void TestLink::detection()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, pages);
+    Rig rig;
+    rig.port.existing = {1, 2, 3};
+    QVERIFY(rig.timer2.fire() && rig.timer1.fire() && rig.timer1.fire());
+    rig.port.deliver(answer);
+    const bool detected = pages >= 0;
+    QCOMPARE(rig.link.signDetected(), detected);
+    QCOMPARE(rig.available, detected);
+    QCOMPARE(rig.link.model() ? rig.link.model()->pageCount : 0, std::max(pages, 0));
+    QVERIFY(!rig.port.isOpen());
+    // A found sign ends the scan for good; otherwise it goes on.
+    QCOMPARE(rig.timer1.fire(), !detected);
+    QCOMPARE(rig.timer2.isEnabled(), false);
+    QCOMPARE(rig.link.portNumber(), detected ? 3 : 4);
+}
+
+void TestLink::exchangeEndings_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<Outcome>("outcome");
+    for (Exchange e : {Exchange::Send, Exchange::Read}) {
+        const QString name = e == Exchange::Send ? "send: " : "read: ";
+        for (const auto &[what, o] : {std::pair{"completes", Outcome::Completed}, {"silence", Outcome::Timeout},
+                                      {"wrong answer", Outcome::WrongAnswer}, {"port vanishes", Outcome::PortLost},
+                                      {"write fails", Outcome::PortLost}, {"device gone", Outcome::PortLost},
+                                      {"device refuses", Outcome::CannotOpen}, {"cancelled", Outcome::Cancelled}})
+            QTest::newRow(qPrintable(name + what)) << e << QString::fromLatin1(what) << o;
+    }
+}
+
+void TestLink::exchangeEndings()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(QString, event);
+    QFETCH(Outcome, outcome);
+    Rig rig;
+    rig.detect();
+    rig.port.writes.clear();
+    rig.port.writeFails = event == u"write fails";
+    if (event == u"device gone")
+        rig.port.existing.clear();
+    if (event == u"device refuses")
+        rig.port.refusing = {1};
+    rig.start(exchange);
+    const bool send = exchange == Exchange::Send;
+    if (event == u"completes") {
+        rig.port.deliver(send ? kAck : block());
+        rig.port.deliver(send ? kAck : QByteArray());
+    } else if (event == u"silence") {
+        QCOMPARE(rig.timer1.interval(), 3000ms);
+        QVERIFY(rig.timer1.fire());
+    } else if (event == u"wrong answer") {
+        rig.port.deliver(QByteArray(send ? 1 : 66, '\0'));
+    } else if (event == u"port vanishes") {
+        rig.port.vanish();
+    } else if (event == u"cancelled") {
+        rig.link.cancel();
+    }
+    QCOMPARE(rig.ended, (QList<Ended>{{exchange, outcome}}));
+    QVERIFY(!rig.port.isOpen());
+    QVERIFY(!rig.timer1.isEnabled());
+    if (outcome == Outcome::Completed && send) {
+        QCOMPARE(rig.port.writes, (QList<QByteArray>{kFrame0, kFrame0, kEnd}));
+        QCOMPARE(rig.port.drains, 1);  // the end frame left before the close
+    }
+    // A lost port sends the link back to looking for the sign; anything else keeps it.
+    const bool lost = outcome == Outcome::PortLost;
+    QCOMPARE(rig.link.signDetected(), !lost);
+    QCOMPARE(rig.available, !lost);
+    QCOMPARE(rig.timer2.isEnabled(), lost);
+    rig.timer1.fire();  // a late tick changes nothing
+    QCOMPARE(rig.ended.size(), 1);
+}
+
+void TestLink::exchangeOverAnother_data()
+{
+    QTest::addColumn<Exchange>("first");
+    QTest::addColumn<bool>("answerArrives");  // or the response time passes
+    QTest::newRow("send during a read, the read answer arrives") << Exchange::Read << true;
+    QTest::newRow("send during a read, the read answer never comes") << Exchange::Read << false;
+    QTest::newRow("read during a send, the acknowledgement arrives") << Exchange::Send << true;
+    QTest::newRow("read during a send, no acknowledgement") << Exchange::Send << false;
+}
+
+void TestLink::exchangeOverAnother()
+{
+    QFETCH(Exchange, first);
+    QFETCH(bool, answerArrives);
+    const QByteArray titleBlock = block(hex("010203") + QByteArray(61, 'x'));  // the read goes on
+    Rig rig;
+    rig.detect();
+    rig.start(first);
+    if (first == Exchange::Read)
+        rig.port.deliver(titleBlock);
+    rig.port.writes.clear();
+    const Exchange second = first == Exchange::Read ? Exchange::Send : Exchange::Read;
+    rig.start(second);
+    QCOMPARE(rig.ended, (QList<Ended>{{first, Outcome::Superseded}}));
+    // Nothing is written until the first exchange's answer is in or its time is up.
+    QVERIFY(rig.link.settling());
+    QVERIFY(rig.port.writes.isEmpty());
+    if (answerArrives) {
+        const QByteArray due = first == Exchange::Read ? titleBlock : kAck;
+        rig.port.deliver(due.chopped(1));
+        QVERIFY(rig.port.writes.isEmpty());  // a part of it is not enough
+        rig.port.deliver(due.right(1));
+    } else {
+        QVERIFY(rig.timer1.fire());
+    }
+    QVERIFY(!rig.link.settling());
+    QCOMPARE(rig.port.writes, QList<QByteArray>{second == Exchange::Send ? kFrame0 : hex("a5050118004000")});
+    // The second exchange then runs as usual.
+    rig.port.deliver(second == Exchange::Send ? kAck : block());
+    rig.port.deliver(second == Exchange::Send ? kAck : QByteArray());
+    QCOMPARE(rig.ended.constLast(), std::make_pair(second, Outcome::Completed));
+}
+
+void TestLink::readOutcomes_data()
+{
+    QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
+    QTest::addColumn<bool>("forget");                 // the operator replaced the program
+    QTest::addColumn<Outcome>("outcome");
+    QTest::addColumn<QByteArray>("page1");            // entry (0, 0) afterwards
+    QTest::addColumn<bool>("givenBack");
+    QTest::addColumn<int>("page");
+    const QByteArray news = block(page(1, "NEW"));
+    const QByteArray garbage = block("written by something else");
+    QTest::newRow("completes") << QList<QByteArray>{news, block()} << false << Outcome::Completed << kRead << false << -1;
+    QTest::newRow("page 2 unreadable: page 1 kept")
+        << QList<QByteArray>{news, garbage} << false << Outcome::ForeignPage << kRead << false << 1;
+    QTest::newRow("page 1 unreadable: earlier program back")
+        << QList<QByteArray>{garbage} << false << Outcome::ForeignPage << kEarlier << true << 0;
+    QTest::newRow("silence") << QList<QByteArray>{news, "tick"} << false << Outcome::Timeout << kEarlier << true << -1;
+    QTest::newRow("bad mark") << QList<QByteArray>{QByteArray(66, '\0')} << false << Outcome::WrongAnswer << kEarlier << true << -1;
+    QTest::newRow("port lost") << QList<QByteArray>{"vanish"} << false << Outcome::PortLost << kEarlier << true << -1;
+    QTest::newRow("silence after the program was replaced")
+        << QList<QByteArray>{"tick"} << true << Outcome::Timeout << QByteArray() << false << -1;
+}
+
+void TestLink::readOutcomes()
+{
+    QFETCH(QList<QByteArray>, answers);
+    Rig rig;
+    rig.detect();
+    QCOMPARE(rig.session.read({3, 7, QStringLiteral("file.zlx")}), Refusal::None);
+    QVERIFY(rig.store.entry(0, 0).isEmpty());
+    QFETCH(bool, forget);
+    if (forget)
+        rig.session.forgetEarlierProgram();
+    for (const QByteArray &answer : answers) {
+        if (answer == "tick")
+            QVERIFY(rig.timer1.fire());
+        else if (answer == "vanish")
+            rig.port.vanish();
+        else
+            rig.port.deliver(answer);
+    }
+    QCOMPARE(rig.reports.size(), 1);
+    const ExchangeReport &report = rig.reports.constFirst();
+    QCOMPARE(report.exchange, Exchange::Read);
+    QTEST(report.outcome, "outcome");
+    QTEST(rig.store.entry(0, 0), "page1");
+    QTEST(report.givenBack.has_value(), "givenBack");
+    if (report.givenBack)
+        QCOMPARE(report.givenBack->visibleRows, 7);
+    QTEST(report.page, "page");
+}
+
+void TestLink::sendOverReadSendsTheStore()
+{
+    Rig rig;
+    rig.detect();
+    QCOMPARE(rig.session.read(), Refusal::None);
+    const QByteArray answer = block(page(1, "NEW"));
+    rig.port.deliver(answer.left(40));  // part of an answer is on its way
+    // Typed during the read: two pages the sign never held.
+    rig.store.setEntry(0, 0, entry::make(2, 4, '2', "AB"));
+    rig.store.setEntry(1, 0, entry::make(3, 2, '1', "CD"));
+    rig.port.writes.clear();
+    QCOMPARE(rig.session.send().refusal, Refusal::None);
+    rig.port.deliver(answer.mid(40));  // the read's last answer: not an acknowledgement
+    for (int i = 0; i < 10 && rig.link.programBusy(); ++i)
+        rig.port.deliver(kAck);
+    QCOMPARE(rig.reports.size(), 2);
+    QCOMPARE(rig.reports.at(0).outcome, Outcome::Superseded);
+    QVERIFY(!rig.reports.at(0).givenBack);
+    QCOMPARE(rig.reports.at(1).outcome, Outcome::Completed);
+    QCOMPARE(rig.store.entry(0, 0), entry::make(2, 4, '2', "AB"));
+    // Three frames: the two typed pages and the end marker page.
+    QCOMPARE(rig.port.writes.size(), 4);
+    QVERIFY(rig.port.writes.at(0).contains(hex("020402") + "AB"));
+    QVERIFY(rig.port.writes.at(1).contains(hex("030201") + "CD"));
+    QCOMPARE(rig.reports.at(1).frames, 3);
+}
+
+void TestLink::sendRefusals_data()
+{
+    QTest::addColumn<char>("modelCode");
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<bool>("twice");
+    QTest::addColumn<Refusal>("refusal");
+    QTest::newRow("unknown model") << char(3) << kEarlier << false << Refusal::UnknownModel;
+    QTest::newRow("font 5") << char(1) << entry::make(1, 2, '5', "X") << false << Refusal::BadEntry;
+    QTest::newRow("a transfer runs") << char(1) << kEarlier << true << Refusal::Busy;
+}
+
+void TestLink::sendRefusals()
+{
+    QFETCH(char, modelCode);
+    QFETCH(QByteArray, entry);
+    QFETCH(bool, twice);
+    Rig rig;
+    rig.detect(modelCode);
+    rig.store.setEntry(0, 1, entry);
+    if (twice)
+        QCOMPARE(rig.session.send().refusal, Refusal::None);
+    const qsizetype writes = rig.port.writes.size();
+    const ProgramSession::SendStart start = rig.session.send();
+    QTEST(start.refusal, "refusal");
+    QCOMPARE(start.fault.has_value(), start.refusal == Refusal::BadEntry);
+    if (start.fault)
+        QCOMPARE(std::make_pair(start.fault->page, start.fault->row), std::make_pair(0, 1));
+    QCOMPARE(rig.port.writes.size(), writes);  // nothing went out
+    QCOMPARE(rig.link.programBusy(), twice);
+}
+
+void TestLink::cutPagesReportedBeforeTheFirstFrame()
+{
+    Rig rig;
+    rig.detect();
+    for (int r = 0; r < 20; ++r)
+        rig.store.setEntry(1, r, entry::make(1, 2, '2', QByteArray(60, 'x')));
+    QList<int> cut;
+    rig.port.writes.clear();
+    rig.session.send([&](int p) {
+        QVERIFY(rig.port.writes.isEmpty());
+        cut << p;
+    });
+    QCOMPARE(cut, QList<int>{1});
+    QCOMPARE(rig.port.writes.size(), 1);
+    for (int i = 0; i < 40 && rig.link.programBusy(); ++i)
+        rig.port.deliver(kAck);
+    QCOMPARE(rig.reports.constLast().cutPages, QList<int>{1});
+}
+
+QTEST_GUILESS_MAIN(TestLink)
+#include "tst_link.moc"

@@ -1,0 +1,380 @@
+// The core's bytes as tables: entries, row checks, page images, frames, page fit and decoding.
+#include "RandomProgram.h"
+#include "TestPrograms.h"
+#include "model/MessageEntry.h"
+#include "model/RowCheck.h"
+#include "protocol/PageDecoder.h"
+#include "protocol/PageImages.h"
+
+#include <QTest>
+
+using namespace zlx;
+using namespace zlx::test;
+
+Q_DECLARE_METATYPE(zlx::RowProblem)
+
+namespace {
+const char kExamplePage[] = "010203303120504147494e412000" "010202414243" "0000";
+const QByteArray kAbc = "1\x02" "2ABC";
+
+Pages pagesOf(const MessageStore &store, int pageCount)
+{
+    Pages pages;
+    for (int p = 0; p < pageCount; ++p) {
+        QByteArrayList rows;
+        for (int r = 0; r < MessageStore::kRowsPerPage; ++r)
+            rows << store.entry(p, r);
+        while (!rows.isEmpty() && rows.last().isEmpty())
+            rows.removeLast();
+        pages << rows;
+    }
+    while (!pages.isEmpty() && pages.last().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+}  // namespace
+
+class tst_Core : public QObject
+{
+    Q_OBJECT
+private slots:
+    void entryFields_data();
+    void entryFields();
+    void enye();
+    void rowCheck_data();
+    void rowCheck();
+    void buildImages_data();
+    void buildImages();
+    void frameList_data();
+    void frameList();
+    void lengthLimit_data();
+    void lengthLimit();
+    void unsendable_data();
+    void unsendable();
+    void decode_data();
+    void decode();
+    void roundTrip_data();
+    void roundTrip();
+};
+
+void tst_Core::entryFields_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QList<int>>("fields");  // effect, amount, font, isEmpty
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("worked example") << entry::make(1, 2, '2', "ABCD") << QList<int>{1, 2, 2, 0} << QByteArray("ABCD");
+    QTest::newRow("empty string") << QByteArray() << QList<int>{-1, -1, -1, 1} << QByteArray();
+    QTest::newRow("effect '0' reads as empty") << QByteArray("0\x02" "2ABC") << QList<int>{0, 2, 2, 1} << QByteArray("ABC");
+    QTest::newRow("amount '0' only") << QByteArray("10") << QList<int>{1, '0', -1, 0} << QByteArray();
+    QTest::newRow("effect not a digit") << QByteArray("A\x02" "2") << QList<int>{-1, 2, 2, 0} << QByteArray();
+    QTest::newRow("effect alone") << QByteArray("1") << QList<int>{1, -1, -1, 0} << QByteArray();
+    QTest::newRow("amount 209 is no Ñ") << entry::make(9, 209, '3', "\x1e") << QList<int>{9, 209, 3, 0} << QByteArray("\x1e");
+    QTest::newRow("amount 241 is no ñ") << entry::make(2, 241, ':', "x") << QList<int>{2, 241, -1, 0} << QByteArray("x");
+}
+
+void tst_Core::entryFields()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(QList<int>, fields);
+    QCOMPARE((QList<int>{entry::effectDigit(entry), entry::amount(entry), entry::fontDigit(entry),
+                         int(entry::isEmpty(entry))}), fields);
+    QTEST(entry::storedText(entry), "text");
+}
+
+void tst_Core::enye()
+{
+    QCOMPARE(entry::make(1, 2, '2', "ABCD"), hex("31023241424344"));
+    const QString text = QString::fromUtf8("AÑOS año");
+    QCOMPARE(entry::textToStored(text), QByteArray("A\x1eOS a\x1fo"));
+    QCOMPARE(entry::storedToText("A\x1eOS a\x1fo"), text);
+    QVERIFY(entry::isLatin1(text + QChar(0xFF)));
+    QVERIFY(!entry::isLatin1(QString::fromUtf8("€")));
+}
+
+void tst_Core::rowCheck_data()
+{
+    QTest::addColumn<QStringList>("row");  // effect, amount, font, text
+    QTest::addColumn<int>("index");
+    QTest::addColumn<RowProblem>("problem");
+    QTest::addColumn<int>("effectIndex");
+    QTest::addColumn<int>("amount");
+    auto row = [](const char *name, QStringList fields, int index, RowProblem problem, int effect, int amount) {
+        QTest::newRow(name) << fields << index << problem << effect << amount;
+    };
+    const QString c = QStringLiteral("Caida");
+    row("selected", {"Parpadeo", "4", "2", "HOLA"}, 1, RowProblem::None, 1, 4);
+    row("typed name counts", {"Hora", "2", "1", ""}, -1, RowProblem::None, 6, 2);
+    row("last name typed", {"Color B", "2", "1", ""}, -1, RowProblem::None, 8, 2);
+    row("selection edited", {"Horas", "2", "1", ""}, 6, RowProblem::UnknownEffect, -1, 0);
+    row("case matters", {"hora", "2", "1", ""}, -1, RowProblem::UnknownEffect, -1, 0);
+    row("amount 1", {c, "1", "3", ""}, 2, RowProblem::None, 2, 1);
+    row("amount 255", {c, "255", "3", ""}, 2, RowProblem::None, 2, 255);
+    row("amount 209", {c, "209", "3", ""}, 2, RowProblem::None, 2, 209);
+    row("amount blanks", {c, " 60 ", "3", ""}, 2, RowProblem::None, 2, 60);
+    row("amount 12", {c, "12", "3", ""}, 2, RowProblem::None, 2, 12);
+    row("amount 14", {c, "14", "3", ""}, 2, RowProblem::None, 2, 14);
+    row("amount 0", {c, "0", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount 13", {c, "13", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount 256", {c, "256", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount of 4 digits", {c, "0012", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount empty", {c, "", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount sign", {c, "+5", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount fraction", {c, "2.5", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("amount colon", {c, "1:", "3", ""}, 2, RowProblem::BadAmount, 2, 0);
+    row("font 4", {c, "2", "4", ""}, 2, RowProblem::BadFont, 2, 2);
+    row("font empty", {c, "2", "", ""}, 2, RowProblem::BadFont, 2, 2);
+    row("font 12", {c, "2", "12", ""}, 2, RowProblem::BadFont, 2, 2);
+    row("font 1 and 2", {c, "2", "2", QStringLiteral("AÑOñé\xff")}, 2, RowProblem::None, 2, 2);
+    // Controls a file or a sign may bring in go back out unchanged.
+    row("text LF, DEL, C1", {c, "2", "1", QStringLiteral("A\nB\x01\x1d\x20\x7F\u0085\u009F")}, 2, RowProblem::None, 2, 2);
+    row("text carriage return", {c, "2", "1", "A\rB"}, 2, RowProblem::BadText, 2, 2);
+    row("text 0", {c, "2", "1", QString(QChar(0))}, 2, RowProblem::BadText, 2, 2);
+    row("text byte 30", {c, "2", "1", QString(QChar(30))}, 2, RowProblem::BadText, 2, 2);
+    row("text byte 31", {c, "2", "1", QString(QChar(31))}, 2, RowProblem::BadText, 2, 2);
+    row("text 256", {c, "2", "1", QString(QChar(0x100))}, 2, RowProblem::BadText, 2, 2);
+}
+
+void tst_Core::rowCheck()
+{
+    QFETCH(QStringList, row);
+    QFETCH(int, index);
+    QFETCH(RowProblem, problem);
+    const RowCheckResult result = checkRow({row[0], index, row[1], row[2], row[3]});
+    QCOMPARE(result.problem, problem);
+    QTEST(result.effectIndex, "effectIndex");
+    if (problem != RowProblem::UnknownEffect && problem != RowProblem::BadAmount)
+        QTEST(result.amount, "amount");
+    const QString message = rowProblemMessage(3, 2, problem);
+    QCOMPARE(message.startsWith(QStringLiteral("No se puede guardar la página 3, fila 2: ")), problem != RowProblem::None);
+}
+
+void tst_Core::buildImages_data()
+{
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<Pages>("pages");
+    QTest::addColumn<QByteArrayList>("images");
+
+    QTest::newRow("worked example, 20 pages") << 20 << Pages{{kAbc}} << QByteArrayList{hex(kExamplePage), hex("ff")};
+    QTest::newRow("worked example, 40 pages") << 40 << Pages{{kAbc}} << QByteArrayList{hex(kExamplePage), hex("ff")};
+    QTest::newRow("page 1 empty, page 3 not sent") << 20 << Pages{{}, {kAbc}, {kAbc}} << QByteArrayList{hex("ff")};
+    QTest::newRow("page 2 emptied: marker there")
+        << 20 << Pages{{kAbc}, {}, {kAbc}} << QByteArrayList{hex(kExamplePage), hex("ff")};
+    QTest::newRow("rows end at the first empty string")
+        << 20 << Pages{{kAbc, "3\x05" "1x", "", kAbc}}
+        << QByteArrayList{title(1) + hex("010202414243 00 030501 78 00 00"), hex("ff")};
+    // An effect byte 0 behind a record's 0 would read back as the end of the page.
+    QTest::newRow("effect '0' ends the rows")
+        << 20 << Pages{{kAbc, "0\x02" "2XY", kAbc}} << QByteArrayList{title(1) + hex("010202414243 00 00"), hex("ff")};
+    QTest::newRow("effect '0' in row 0 is the marker") << 40 << Pages{{"0\x02" "2XY", kAbc}} << QByteArrayList{hex("ff")};
+    QTest::newRow("Ñ and ñ go out as 30 and 31")
+        << 20 << Pages{{"6\x01" "3\x1e\x1f"}} << QByteArrayList{title(1) + hex("060103 1e1f 00 00"), hex("ff")};
+    QByteArrayList twenty;
+    QByteArrayList twentyImage;
+    for (int r = 0; r < 21; ++r)
+        twenty << "1\x01" "1" + QByteArray::number(r % 10);
+    for (int r = 0; r < 20; ++r)
+        twentyImage += hex("010101") + QByteArray::number(r % 10) + hex("00");
+    QTest::newRow("20 rows at most") << 20 << Pages{twenty} << QByteArrayList{title(1) + twentyImage.join() + hex("00"), hex("ff")};
+
+    Pages full(40, QByteArrayList{kAbc});
+    QByteArrayList fullImages;
+    for (int n = 1; n <= 40; ++n)
+        fullImages << title(n) + hex("010202414243 00 00");
+    QTest::newRow("every page has a message: no marker") << 40 << full << fullImages;
+}
+
+void tst_Core::buildImages()
+{
+    QFETCH(int, pageCount);
+    QFETCH(Pages, pages);
+    const PageImageBuild build = buildPageImages(storeOf(pages), modelFor(pageCount));
+    QTEST(build.images, "images");
+    QVERIFY(build.cutPages.isEmpty());
+    const PageFit fit = pageFit(storeOf(pages), 0, modelFor(pageCount));
+    QCOMPARE(fit.size, build.images.first().size());
+    QCOMPARE(fit.firstCutRow, -1);
+    QVERIFY(!fit.cut());
+}
+
+void tst_Core::frameList_data()
+{
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<QByteArrayList>("images");
+    QTest::addColumn<QByteArrayList>("frames");
+
+    const QByteArray page = hex(kExamplePage);
+    const QByteArray frame0 = hex("a51b02180016") + page + hex("00");
+    QTest::newRow("worked example, 20 pages")
+        << 20 << QByteArrayList{page, hex("ff")} << QByteArrayList{frame0, hex("a506021c0001ff00")};
+    QTest::newRow("worked example, 40 pages")
+        << 40 << QByteArrayList{page, hex("ff")} << QByteArrayList{frame0, hex("a506021a0001ff00")};
+    QTest::newRow("marker only") << 20 << QByteArrayList{hex("ff")} << QByteArrayList{hex("a50602180001ff00")};
+
+    QByteArray hundred;
+    for (int i = 0; i < 100; ++i)
+        hundred.append(char(i + 1));
+    QTest::newRow("100 bytes at page index 2, 40 pages")
+        << 40 << QByteArrayList{hex("aa"), hex("bb"), hundred}
+        << QByteArrayList{hex("a50602180001aa00"), hex("a506021a0001bb00"),
+                          hex("a545021c0040") + hundred.left(64) + hex("00"),
+                          hex("a529021c4024") + hundred.mid(64) + hex("00")};
+    const QByteArray long300(300, 'x');
+    QTest::newRow("fifth frame starts a new unit")
+        << 20 << QByteArrayList{hex("aa"), long300}
+        << QByteArrayList{hex("a50602180001aa00"), hex("a545021c0040") + long300.left(64) + hex("00"),
+                          hex("a545021c4040") + long300.mid(64, 64) + hex("00"),
+                          hex("a545021c8040") + long300.mid(128, 64) + hex("00"),
+                          hex("a545021cc040") + long300.mid(192, 64) + hex("00"),
+                          hex("a531021d002c") + long300.mid(256) + hex("00")};
+    const QByteArray exact64(64, 'y');
+    QTest::newRow("64 bytes: one full frame") << 40 << QByteArrayList{exact64} << QByteArrayList{hex("a54502180040") + exact64 + hex("00")};
+}
+
+void tst_Core::frameList()
+{
+    QFETCH(int, pageCount);
+    QFETCH(QByteArrayList, images);
+    QTEST(buildFrameList(images, modelFor(pageCount)), "frames");
+}
+
+void tst_Core::lengthLimit_data()
+{
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<int>("extra");  // bytes beyond pageBytes - 1 before the closing 0
+    for (int pageCount : {20, 40}) {
+        QTest::addRow("%d pages, fits exactly", pageCount) << pageCount << 0;
+        QTest::addRow("%d pages, one byte over", pageCount) << pageCount << 1;
+        QTest::addRow("%d pages, far over", pageCount) << pageCount << 700;
+    }
+}
+
+void tst_Core::lengthLimit()
+{
+    QFETCH(int, pageCount);
+    QFETCH(int, extra);
+    const SignModel model = modelFor(pageCount);
+    const int limit = model.pageBytes();
+    // Title 14 + record header 3 + text + record's 0 = pageBytes - 1 + extra.
+    const QByteArray text(limit - 1 + extra - 18, 'A');
+    const MessageStore store = storeOf({{"1\x02" "2" + text}, {"1\x02" "2B"}});
+    const PageImageBuild build = buildPageImages(store, model);
+    QCOMPARE(build.images.size(), 3);
+    const QByteArray &image = build.images.first();
+    QCOMPARE(image.size(), limit);
+    QVERIFY(image.endsWith(hex("41 0000")));
+    QCOMPARE(build.cutPages, extra ? QList<int>{0} : QList<int>{});
+    QCOMPARE(buildFrameList({image}, model).size(), 4 * model.pageUnits);
+    const PageFit fit = pageFit(store, 0, model);
+    QCOMPARE(fit.size, limit + extra);
+    QCOMPARE(fit.capacity, limit);
+    QCOMPARE(fit.over(), extra);
+    QCOMPARE(fit.firstCutRow, extra ? 0 : -1);
+    QCOMPARE(pageFit(QByteArrayList{"1\x02" "2", "1\x02" "2" + text.mid(4)}, model).firstCutRow, extra ? 1 : -1);
+    QCOMPARE(pageFit(store, 2, model).size, 1);
+}
+
+void tst_Core::unsendable_data()
+{
+    QTest::addColumn<Pages>("pages");
+    QTest::addColumn<int>("page");  // -1: nothing found
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("problem");
+    const QByteArray ok = "1\x02" "2ok";
+    QTest::newRow("all fine") << Pages{{ok, ok}, {ok}} << -1 << 0 << QString();
+    QTest::newRow("controls, CR, DEL, C1, amount 13")
+        << Pages{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}} << -1 << 0 << QString();
+    QTest::newRow("too short") << Pages{{ok, "1\x02"}} << 0 << 1 << "la fila está incompleta";
+    QTest::newRow("effect not a digit") << Pages{{ok}, {ok, ok, "A\x02" "2"}} << 1 << 2 << "el efecto no es válido";
+    QTest::newRow("font 4") << Pages{{ok}, {"1\x02" "4x"}} << 1 << 0 << "la fuente no es 1, 2 ni 3";
+    QTest::newRow("font 0") << Pages{{"1\x02" "0x"}} << 0 << 0 << "la fuente no es 1, 2 ni 3";
+    QTest::newRow("amount 0") << Pages{{ok, QByteArray("1\0" "2x", 4)}} << 0 << 1 << "la cantidad es 0";
+    QTest::newRow("a 0 in the text")
+        << Pages{{QByteArray("1\x02" "2a\0b", 6)}} << 0 << 0 << QString::fromUtf8("el texto contiene un carácter de código 0");
+    QTest::newRow("first fault wins") << Pages{{ok, "1\x02" "4", "1\x02"}} << 0 << 1 << "la fuente no es 1, 2 ni 3";
+    QTest::newRow("behind an empty row") << Pages{{ok, "", "1\x02" "9"}} << -1 << 0 << QString();
+    QTest::newRow("behind effect '0'") << Pages{{ok, "0\x02" "2", "1\x02"}} << -1 << 0 << QString();
+    QTest::newRow("behind the marker page") << Pages{{ok}, {}, {"1\x02"}} << -1 << 0 << QString();
+}
+
+void tst_Core::unsendable()
+{
+    QFETCH(Pages, pages);
+    QFETCH(int, page);
+    const std::optional<EntryFault> fault = findUnsendableEntry(storeOf(pages), kModel20);
+    QCOMPARE(fault.has_value(), page >= 0);
+    if (fault) {
+        QCOMPARE(fault->page, page);
+        QTEST(fault->row, "row");
+        QTEST(fault->problem, "problem");
+    }
+}
+
+void tst_Core::decode_data()
+{
+    QTest::addColumn<QByteArrayList>("images");
+    QTest::addColumn<Pages>("pages");
+    const QByteArray t1 = title(1);
+    // As a read-back keeps them: the image ends with the last record's 0.
+    QTest::newRow("Hora record")
+        << QByteArrayList{t1 + hex("070201") + "12:30 pm  " + hex("00")} << Pages{{"7\x02" "1" "12:30 pm  "}};
+    QTest::newRow("as built, with the closing 0") << QByteArrayList{t1 + hex("010202414243 00 00"), hex("ff")} << Pages{{kAbc}};
+    QTest::newRow("empty image stops the pages")
+        << QByteArrayList{t1 + hex("010202414243 00"), {}, title(3) + hex("010202414243 00")} << Pages{{kAbc}};
+    QTest::newRow("short image: page stays empty") << QByteArrayList{t1.left(13), title(2) + hex("010202414243 00")} << Pages{{}, {kAbc}};
+    QTest::newRow("effect 0 first: empty page") << QByteArrayList{t1 + hex("0000")} << Pages{};
+    const QByteArray kept = t1 + hex("010202414243 00");
+    QTest::newRow("no closing 0") << QByteArrayList{kept + hex("02050358")} << Pages{{kAbc}};
+    QTest::newRow("short record") << QByteArrayList{kept + hex("0102 00 010202 00")} << Pages{{kAbc}};
+    QTest::newRow("effect 9") << QByteArrayList{kept + hex("090201 58 00")} << Pages{{kAbc, "9\x02" "1X"}};
+    QTest::newRow("effect 10") << QByteArrayList{kept + hex("0a0201 58 00")} << Pages{{kAbc}};
+    QTest::newRow("effect 208") << QByteArrayList{kept + hex("d00201 58 00")} << Pages{{kAbc}};
+    QTest::newRow("font 0") << QByteArrayList{kept + hex("010200 58 00")} << Pages{{kAbc}};
+    QTest::newRow("font 4") << QByteArrayList{kept + hex("010204 58 00 010202 00")} << Pages{{kAbc}};
+    QByteArray many = t1;
+    Pages twenty(1);
+    for (int i = 0; i < 21; ++i) {
+        many += hex("010a02") + QByteArray::number(i) + hex("00");  // amount 10 is data here
+        if (i < 20)
+            twenty[0] << "1\n2" + QByteArray::number(i);
+    }
+    QTest::newRow("only 20 records") << QByteArrayList{many} << twenty;
+}
+
+void tst_Core::decode()
+{
+    QFETCH(QByteArrayList, images);
+    MessageStore store;
+    decodePageImages(images, 20, store);
+    QTEST(pagesOf(store, MessageStore::kPageSlots), "pages");
+}
+
+void tst_Core::roundTrip_data()
+{
+    QTest::addColumn<int>("pageCount");
+    QTest::newRow("20 pages") << 20;
+    QTest::newRow("40 pages") << 40;
+}
+
+void tst_Core::roundTrip()
+{
+    QFETCH(int, pageCount);
+    const SignModel model = modelFor(pageCount);
+    QRandomGenerator rng(0x5a4c58u + quint32(pageCount));
+    for (int run = 0; run < 60; ++run) {
+        MessageStore sent;
+        const PageImageBuild build = buildPageImages(testprograms::randomProgram(rng, model, sent), model);
+        QVERIFY(build.cutPages.isEmpty());
+        // A read-back stops at the pair of 0 bytes and keeps only the first.
+        QByteArrayList readBack = build.images;
+        for (QByteArray &image : readBack)
+            image.chop(image.endsWith(QByteArray(2, '\0')) ? 1 : 0);
+        for (const QByteArrayList &images : {build.images, readBack}) {
+            MessageStore decoded;
+            decodePageImages(images, pageCount, decoded);
+            QCOMPARE(pagesOf(decoded, pageCount), pagesOf(sent, pageCount));
+        }
+    }
+}
+
+QTEST_APPLESS_MAIN(tst_Core)
+#include "tst_core.moc"
