@@ -74,10 +74,7 @@ void Form1::buildWindow()
 {
     setFixedSize(px(11760), px(8940));
     setWindowIcon(QIcon(QStringLiteral(":/art/icon.png")));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kDarkBlue);
-    setPalette(pal);
+    colors::paintDarkBlue(this);
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
@@ -88,8 +85,7 @@ void Form1::buildWindow()
     SSTab1->setDocumentMode(true);
     SSTab1->tabBar()->setDrawBase(false);
     auto *page = new QWidget(SSTab1);
-    page->setAutoFillBackground(true);
-    page->setPalette(pal);
+    colors::paintDarkBlue(page);
     SSTab1->addTab(page, QStringLiteral("Mensajes"));
     // The frame sits at its place on the tab control itself, over the page.
     m_editor = new PageEditor(m_store, SSTab1);

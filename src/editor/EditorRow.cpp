@@ -4,6 +4,7 @@
 #include "editor/RowComboBox.h"
 
 #include <QLineEdit>
+#include <QPalette>
 #include <QWidget>
 
 #include <limits>
@@ -65,6 +66,19 @@ bool EditorRow::isVisible() const
 {
     // Not QWidget::isVisible(): a row counts as shown while the window itself is hidden.
     return !Text1->isHidden();
+}
+
+void EditorRow::markCut(const QString &note)
+{
+    if (Text1->toolTip() == note)
+        return;
+    Text1->setToolTip(note);
+    QPalette pal;  // an empty palette: the box inherits its colours again
+    if (!note.isEmpty()) {
+        pal = Text1->palette();
+        pal.setColor(QPalette::Text, Qt::red);
+    }
+    Text1->setPalette(pal);
 }
 
 }  // namespace zlx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QComboBox;
 class QLineEdit;
@@ -24,6 +25,9 @@ public:
 
     void setVisible(bool visible);  // all five, in the order effect, unit, amount, font, text
     bool isVisible() const;
+    // A non-empty note marks the message text as cut on Send: red, with the note as tooltip.
+    // An empty one gives the text box back its own colours and no tooltip.
+    void markCut(const QString &note);
 
 private:
     int m_index;

@@ -2,6 +2,7 @@
 
 #include "editor/EditorRow.h"
 #include "model/MessageStore.h"
+#include "model/RowCheck.h"
 
 #include <QWidget>
 #include <array>
@@ -15,7 +16,8 @@ namespace zlx {
 
 // Frame1: the page bar, the column headings and the 20 editor rows over Picture1.
 // Moves pages between the rows and the MessageStore (SaveShownPage, ShowPage), applies the
-// effect rules, and carries the navigation handlers.
+// effect rules, carries the navigation handlers, and marks the rows of the shown page that
+// Send would cut to fit the detected sign's page memory.
 class PageEditor : public QWidget
 {
     Q_OBJECT
@@ -26,8 +28,9 @@ public:
 
     int currentPage() const { return m_currentPage; }
     int nextRow() const { return m_nextRow; }
-    // The detected sign's page count; unset before detection (then paging stops at page 40).
-    void setPageCount(std::optional<int> pageCount) { m_pageCount = pageCount; }
+    // The detected sign's page count; unset before detection (then paging stops at page 40 and
+    // no row is marked as cut).
+    void setPageCount(std::optional<int> pageCount);
     std::optional<int> pageCount() const { return m_pageCount; }
 
     EditorRow &row(int r) { return *m_rows[size_t(r)]; }
@@ -67,13 +70,20 @@ signals:
     void refused(const QString &message);  // shown by the window as an exclamation box
 
 private:
+    static constexpr int kEnter = 13;
+
     void setPageLabel();
+    // The shown rows' entries up to the first empty effect or, setting *problem, up to the
+    // first row that cannot be stored; nothing is stored.
+    QList<QByteArray> shownEntries(RowProblem *problem = nullptr) const;
+    void markCutRows();
 
     MessageStore &m_store;
     std::array<EditorRow *, kRows> m_rows{};
     int m_currentPage = 1;
     int m_nextRow = 4;
     std::optional<int> m_pageCount;
+    bool m_filling = false;  // ShowPage and reset mark once, when the rows are complete
 
     QLabel *m_lblPagina = nullptr;
     QPushButton *m_cmdBajar = nullptr;

@@ -47,13 +47,10 @@ void tst_Form1Exchanges::endings_data()
     };
     row("send completes", false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE");
     row("send: wrong answer", false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE");
-    row("send: doubled acknowledgement", false, {QByteArray::fromHex("b5b5")}, Outcome::WrongAnswer, false, "MINE");
     row("send: silence", false, {kAck, "tick"}, Outcome::Timeout, true, "MINE");
     row("send: port lost", false, {"vanish"}, Outcome::PortLost, true, "MINE");
     row("read completes", true, {signPage1(), end}, Outcome::Completed, true, "SIGN");
     row("read: bad mark", true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE");
-    row("read: silence", true, {signPage1(), "tick"}, Outcome::Timeout, true, "MINE");
-    row("read: blank sign", true, {block("nothing this program wrote")}, Outcome::ForeignPage, true, "MINE");
     row("read: page 2 unreadable", true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN");
     row("read: port lost", true, {"vanish"}, Outcome::PortLost, true, "MINE");
 }
