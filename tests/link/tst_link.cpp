@@ -8,6 +8,7 @@
 #include "link/TransferStepper.h"
 #include "model/MessageEntry.h"
 #include "protocol/Frames.h"
+#include "session/OperatorTexts.h"
 #include "session/ProgramSession.h"
 
 #include <QTest>
@@ -449,6 +450,10 @@ void TestLink::readOutcomes()
     if (report.givenBack)
         QCOMPARE(report.givenBack->visibleRows, 7);
     QTEST(report.page, "page");
+    // The operator is told which program the editor now shows.
+    const QString told = texts::ending(report).message;
+    QCOMPARE(told.contains(QStringLiteral("páginas anteriores")), report.page > 0);
+    QCOMPARE(told.contains(QStringLiteral("vuelto al editor")), report.givenBack.has_value());
 }
 
 void TestLink::sendOverReadSendsTheStore()

@@ -132,11 +132,11 @@ void tst_Project::saveRefusesALineBreakAndKeepsTheOldFile()
     old.write("1\x02" "2old\r\n");
     old.close();
     // A sign written by other software can hold a carriage return in a text.
-    MessageStore store = storeOf({{"1\x02" "2fine"}, {}, {{}, {}, {}, {}, {}, "1\x02" "2a\rb"}});
+    MessageStore store = storeOf({{"1\x02" "2fine", {}, {}, {}, {}, "1\x02" "2a\rb"}});
     const QString error = project::writeFile(path, store, 20);
-    QVERIFY2(error.contains("página 3, fila 6"), qPrintable(error));
+    QVERIFY2(error.contains("página 1, fila 6"), qPrintable(error));
     QCOMPARE(project::readFile(path).lines, QByteArrayList{"1\x02" "2old"});
-    store.setEntry(2, 5, "1\x02" "2ab");
+    store.setEntry(0, 5, "1\x02" "2ab");
     QCOMPARE(project::writeFile(path, store, 20), QString());
     QCOMPARE(project::readFile(path).lines.size(), 400);
 }
