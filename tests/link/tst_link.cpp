@@ -1,16 +1,18 @@
-// The steppers, the link and the session against a scripted port and hand-fired timers: the
-// bytes of each exchange, the scan, how every exchange ends, an exchange started over another
-// whose answer is still on the line, and what the session does with the operator's program.
+// The read-back stepper, the port map, the link and the session against a scripted port and
+// hand-fired timers: the bytes of each exchange, the scan, how every exchange ends, an exchange
+// started over another whose answer is still on the line, and what the session does with the
+// operator's program.
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
+#include "link/PortMap.h"
 #include "link/ReadBackStepper.h"
 #include "link/SignLink.h"
-#include "link/TransferStepper.h"
 #include "model/MessageEntry.h"
 #include "protocol/Frames.h"
 #include "session/OperatorTexts.h"
 #include "session/ProgramSession.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace zlx;
@@ -109,8 +111,6 @@ class TestLink : public QObject
 {
     Q_OBJECT
 private slots:
-    void transfer_data();
-    void transfer();
     void readBack_data();
     void readBack();
     void scanPass();
@@ -122,50 +122,11 @@ private slots:
     void exchangeOverAnother();
     void readOutcomes_data();
     void readOutcomes();
-    void sendOverReadSendsTheStore();
+    void portMap();
     void sendRefusals_data();
     void sendRefusals();
     void cutPagesReportedBeforeTheFirstFrame();
 };
-
-void TestLink::transfer_data()
-{
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<QList<QByteArray>>("answers");
-    QTest::addColumn<int>("written");
-    QTest::addColumn<int>("acknowledged");
-    QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("one frame, then the end frame") << 1 << QList<QByteArray>{kAck} << 1 << 1 << Outcome::Completed;
-    QTest::newRow("three frames") << 3 << QList<QByteArray>{kAck, kAck, kAck} << 3 << 3 << Outcome::Completed;
-    QTest::newRow("00 at frame 2") << 3 << QList<QByteArray>{kAck, hex("00")} << 2 << 1 << Outcome::WrongAnswer;
-    QTest::newRow("FF at frame 1") << 2 << QList<QByteArray>{hex("ff")} << 1 << 0 << Outcome::WrongAnswer;
-    QTest::newRow("two acknowledgements at once") << 2 << QList<QByteArray>{hex("b5b5")} << 1 << 0 << Outcome::WrongAnswer;
-    QTest::newRow("an empty read") << 2 << QList<QByteArray>{QByteArray()} << 1 << 0 << Outcome::WrongAnswer;
-}
-
-void TestLink::transfer()
-{
-    QFETCH(int, frames);
-    QFETCH(QList<QByteArray>, answers);
-    QList<QByteArray> list;
-    for (int i = 0; i < frames; ++i)
-        list.append(frames::writeFrame(quint8(24 + i), 0, QByteArray(1, char(i + 1))));
-    TransferStepper transfer(list);
-    QList<QByteArray> wire;
-    Step step = transfer.start();
-    for (const QByteArray &answer : answers) {
-        QVERIFY(step.awaitAnswer && !step.outcome);
-        wire.append(step.write);
-        step = transfer.answer(answer);
-    }
-    QTEST(transfer.written(), "written");
-    QTEST(transfer.acknowledged(), "acknowledged");
-    QTEST(*step.outcome, "outcome");
-    // Each frame goes out once, in order; the end frame follows only a complete transfer.
-    QCOMPARE(wire, list.mid(0, wire.size()));
-    QCOMPARE(step.write, *step.outcome == Outcome::Completed ? kEnd : QByteArray());
-    QVERIFY(!step.awaitAnswer);
-}
 
 void TestLink::readBack_data()
 {
@@ -312,6 +273,7 @@ void TestLink::exchangeEndings_data()
                                       {"device refuses", Outcome::CannotOpen}, {"cancelled", Outcome::Cancelled}})
             QTest::newRow(qPrintable(name + what)) << e << QString::fromLatin1(what) << o;
     }
+    QTest::newRow("send: two acknowledgements at once") << Exchange::Send << "double ack" << Outcome::WrongAnswer;
 }
 
 void TestLink::exchangeEndings()
@@ -337,6 +299,8 @@ void TestLink::exchangeEndings()
         QVERIFY(rig.timer1.fire());
     } else if (event == u"wrong answer") {
         rig.port.deliver(QByteArray(send ? 1 : 66, '\0'));
+    } else if (event == u"double ack") {
+        rig.port.deliver(kAck + kAck);
     } else if (event == u"port vanishes") {
         rig.port.vanish();
     } else if (event == u"cancelled") {
@@ -456,31 +420,28 @@ void TestLink::readOutcomes()
     QCOMPARE(told.contains(QStringLiteral("vuelto al editor")), report.givenBack.has_value());
 }
 
-void TestLink::sendOverReadSendsTheStore()
+void TestLink::portMap()
 {
-    Rig rig;
-    rig.detect();
-    QCOMPARE(rig.session.read(), Refusal::None);
-    const QByteArray answer = block(page(1, "NEW"));
-    rig.port.deliver(answer.left(40));  // part of an answer is on its way
-    // Typed during the read: two pages the sign never held.
-    rig.store.setEntry(0, 0, entry::make(2, 4, '2', "AB"));
-    rig.store.setEntry(1, 0, entry::make(3, 2, '1', "CD"));
-    rig.port.writes.clear();
-    QCOMPARE(rig.session.send().refusal, Refusal::None);
-    rig.port.deliver(answer.mid(40));  // the read's last answer: not an acknowledgement
-    for (int i = 0; i < 10 && rig.link.programBusy(); ++i)
-        rig.port.deliver(kAck);
-    QCOMPARE(rig.reports.size(), 2);
-    QCOMPARE(rig.reports.at(0).outcome, Outcome::Superseded);
-    QVERIFY(!rig.reports.at(0).givenBack);
-    QCOMPARE(rig.reports.at(1).outcome, Outcome::Completed);
-    QCOMPARE(rig.store.entry(0, 0), entry::make(2, 4, '2', "AB"));
-    // Three frames: the two typed pages and the end marker page.
-    QCOMPARE(rig.port.writes.size(), 4);
-    QVERIFY(rig.port.writes.at(0).contains(hex("020402") + "AB"));
-    QVERIFY(rig.port.writes.at(1).contains(hex("030201") + "CD"));
-    QCOMPARE(rig.reports.at(1).frames, 3);
+    QStringList listed{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS0")};
+    int listings = 0;
+    const PortMap map([&] {
+        ++listings;
+        return listed;
+    });
+    QCOMPARE(map.devicePaths(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+    QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(map.devicePath(4), QString());
+    QCOMPARE(map.devicePath(0), QString());
+    // Listed afresh at COM1, the start of every scan pass: an adapter plugged in meanwhile counts.
+    listed.append(QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(map.devicePath(2), QStringLiteral("/dev/ttyS1"));
+    QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(listings, 2);
+    // Given paths: a relative one against the working folder, an empty one stays empty.
+    const PortMap given = PortMap::fromPaths({"a/../b", "", "/dev/x"});
+    QCOMPARE(given.devicePaths(), (QStringList{QDir::currentPath() + "/b", "", "/dev/x"}));
+    QCOMPARE(given.devicePath(3), QStringLiteral("/dev/x"));
+    QCOMPARE(given.devicePath(4), QString());
 }
 
 void TestLink::sendRefusals_data()

@@ -1,19 +1,52 @@
-// The core's bytes as tables: entries, row checks, page images, frames, page fit and decoding.
+// The core as tables: entries, row checks, page images, frames, page fit, decoding, and project
+// files: encoding, line splitting and its caps, and what reading or saving refuses.
 #include "RandomProgram.h"
-#include "TestPrograms.h"
 #include "model/MessageEntry.h"
 #include "model/RowCheck.h"
 #include "protocol/PageDecoder.h"
 #include "protocol/PageImages.h"
+#include "project/ProjectFile.h"
+#include "project/ProjectIo.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 using namespace zlx;
-using namespace zlx::test;
 
 Q_DECLARE_METATYPE(zlx::RowProblem)
 
 namespace {
+using Pages = QList<QByteArrayList>;  // pages[p][r] is entry (p, r)
+
+constexpr SignModel kModel20{20, 4};
+constexpr SignModel kModel40{40, 2};
+
+SignModel modelFor(int pageCount) { return pageCount == 40 ? kModel40 : kModel20; }
+
+MessageStore storeOf(const Pages &pages)
+{
+    MessageStore s;
+    for (int p = 0; p < pages.size(); ++p)
+        for (int r = 0; r < pages[p].size(); ++r)
+            s.setEntry(p, r, pages[p][r]);
+    return s;
+}
+
+// The 14-byte title row of page number n (from 1).
+QByteArray title(int n)
+{
+    return QByteArray::fromHex("010203") + QByteArray::number(n).rightJustified(2, '0')
+        + QByteArray(" PAGINA ") + QByteArray(1, '\0');
+}
+
+QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
+
 const char kExamplePage[] = "010203303120504147494e412000" "010202414243" "0000";
 const QByteArray kAbc = "1\x02" "2ABC";
 
@@ -55,6 +88,13 @@ private slots:
     void decode();
     void roundTrip_data();
     void roundTrip();
+    void encode_data();
+    void encode();
+    void decodeLines_data();
+    void decodeLines();
+    void readRefuses_data();
+    void readRefuses();
+    void save();
 };
 
 void tst_Core::entryFields_data()
@@ -376,5 +416,137 @@ void tst_Core::roundTrip()
     }
 }
 
-QTEST_APPLESS_MAIN(tst_Core)
+void tst_Core::encode_data()
+{
+    QTest::addColumn<Pages>("pages");
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("worked example, 806 bytes") << Pages{{"1\x02" "2ABC"}} << 20 << hex("310232414243 0d0a") + hex("0d0a").repeated(399);
+    QTest::newRow("emptied row keeps later rows")
+        << Pages{{"1\x02" "1a", "", "1\x02" "1c"}, {}, {"2\x03" "1d"}} << 20
+        << QByteArray("1\x02" "1a\r\n\r\n1\x02" "1c\r\n") + hex("0d0a").repeated(37) + "2\x03" "1d\r\n" + hex("0d0a").repeated(359);
+    const QByteArray anyByte("1\n2\0\xff\x1e\n", 7);  // any byte but CR: amount 10, 0, 255, 30
+    QTest::newRow("40 pages, any byte") << Pages{{anyByte}} << 40 << anyByte + "\r\n" + hex("0d0a").repeated(799);
+}
+
+void tst_Core::encode()
+{
+    QFETCH(Pages, pages);
+    QFETCH(int, pageCount);
+    QFETCH(QByteArray, file);
+    const MessageStore store = storeOf(pages);
+    QCOMPARE(project::encode(store, pageCount), file);
+    // Loading over another program replaces it where the file has lines, the rest stays.
+    MessageStore opened = storeOf({{"9\x09" "9old", "9\x09" "9old"}});
+    opened.setEntry(39, 19, "9");
+    project::load(*project::decodeLines(file), opened);
+    QCOMPARE(opened.entry(39, 19), pageCount == 20 ? "9" : "");
+    opened.setEntry(39, 19, {});
+    QCOMPARE(opened, store);
+}
+
+void tst_Core::decodeLines_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArrayList>("lines");  // {"refused"}: over the line cap
+    const QByteArrayList refused{"refused"};
+    QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+    QTest::newRow("one empty line") << QByteArray("\r\n") << QByteArrayList{""};
+    QTest::newRow("trailing CR LF opens no line") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("last line without an end") << QByteArray("a\r\nb") << QByteArrayList{"a", "b"};
+    QTest::newRow("CR alone") << QByteArray("a\rb\r\rc") << QByteArrayList{"a", "b", "", "c"};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QByteArrayList{"a", "", "b"};
+    QTest::newRow("amount 10") << QByteArray("1\n2x\r\n4\n3") << QByteArrayList{"1\n2x", "4\n3"};
+    QTest::newRow("LF after CR LF") << QByteArray("a\r\n\nb\r\n") << QByteArrayList{"a", "\nb"};
+    QTest::newRow("bytes 0 and 255") << hex("31003200ff0d0a") << QByteArrayList{hex("31003200ff")};
+    const QByteArrayList x820(820, "x");
+    QTest::newRow("820 lines") << QByteArray("x\r\n").repeated(820) << x820;
+    QTest::newRow("820 lines, last without end") << QByteArray("x\r\n").repeated(819) + "x" << x820;
+    QTest::newRow("821 lines") << QByteArray("x\r\n").repeated(821) << refused;
+    QTest::newRow("821st line without end") << QByteArray("x\r\n").repeated(820) + "x" << refused;
+    QTest::newRow("821 CR-only lines") << QByteArray("\r").repeated(821) << refused;
+}
+
+void tst_Core::decodeLines()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArrayList, lines);
+    const auto decoded = project::decodeLines(file);
+    QCOMPARE(decoded.value_or(QByteArrayList{"refused"}), lines);
+    if (lines.size() == 820) {
+        MessageStore store;
+        project::load(lines, store);
+        QCOMPARE(store.entry(40, 19), "x");
+    }
+}
+
+void tst_Core::readRefuses_data()
+{
+    QTest::addColumn<QString>("path");  // "big:N": a file of N bytes
+    QTest::addColumn<QString>("because");
+    QTest::newRow("a device") << "/dev/zero" << "no es un archivo";
+    QTest::newRow("a folder") << "/tmp" << "no es un archivo";
+    QTest::newRow("missing") << "/nonexistent/p.zlx" << "no es un archivo";
+    QTest::newRow("64 MiB fits") << "big:67108864" << "";
+    QTest::newRow("one byte more") << "big:67108865" << "demasiado grande";
+    QTest::newRow("821 lines") << "lines:821" << "más de 820 líneas";
+}
+
+void tst_Core::readRefuses()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, because);
+    QTemporaryDir dir;
+    if (path.contains(u':')) {
+        QFile file(dir.filePath("p.zlx"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const int n = path.section(u':', 1).toInt();
+        QVERIFY(path.startsWith(u"big") ? file.resize(n) : file.write(QByteArray("\r\n").repeated(n)) == 2 * n);
+        path = file.fileName();
+    }
+    const project::ReadResult result = project::readFile(path);
+    QVERIFY2(because.isEmpty() ? result.error.isEmpty() : result.error.contains(because), qPrintable(result.error));
+    QCOMPARE(result.lines.size(), because.isEmpty() ? 1 : 0);
+}
+
+// The folder takes no new file; root would ignore that, so the saves run as "nobody".
+void tst_Core::save()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ExeOther | QFile::ExeGroup));
+    QVERIFY(QDir(dir.path()).mkdir("ro"));
+    const QString path = dir.filePath("ro/p.zlx");
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("1\x02" "2old\r\n");
+    old.close();
+    constexpr uid_t kNobody = 65534;
+    const bool asRoot = geteuid() == 0;
+    if (asRoot && (::chown(QFile::encodeName(dir.filePath("ro")), kNobody, kNobody) != 0
+                   || ::chown(QFile::encodeName(path), kNobody, kNobody) != 0))
+        QFAIL(strerror(errno));
+    QVERIFY(QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner));
+    if (asRoot)
+        QCOMPARE(::seteuid(kNobody), 0);
+    // A sign written by other software can hold a carriage return in a text.
+    MessageStore store = storeOf({{"1\x02" "2fine", {}, {}, {}, {}, "1\x02" "2a\rb"}});
+    const QString lineBreak = project::writeFile(path, store, 20);
+    const QByteArrayList kept = project::readFile(path).lines;
+    store.setEntry(0, 5, "1\x02" "2ab");
+    const QStringList errors{project::writeFile(path, store, 20), project::writeFile(dir.filePath("ro/new.zlx"), store, 20),
+                             project::writeFile(path + "/p.zlx", store, 20)};
+    if (asRoot)
+        QCOMPARE(::seteuid(0), 0);
+    QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(lineBreak.contains("página 1, fila 6"), qPrintable(lineBreak));
+    QCOMPARE(kept, QByteArrayList{"1\x02" "2old"});
+    QCOMPARE(errors[0], QString());  // written in place
+    QCOMPARE(project::readFile(path).lines.size(), 400);
+    QCOMPARE(project::readFile(path).lines.value(5), QByteArray("1\x02" "2ab"));
+    QVERIFY2(errors[1].contains(QString::fromLocal8Bit(strerror(EACCES))), qPrintable(errors[1]));
+    QVERIFY2(errors[2].contains(path) && errors[2].contains(QString::fromLocal8Bit(strerror(ENOTDIR))), qPrintable(errors[2]));
+}
+
+QTEST_GUILESS_MAIN(tst_Core)
 #include "tst_core.moc"
