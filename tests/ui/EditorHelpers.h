@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 // Drives editor rows the way the operator does, through the row controls.
 namespace editortest {
@@ -38,5 +41,18 @@ inline QByteArray entryOf(char effect, int amount, char font, const QByteArray &
 {
     return QByteArray(1, effect) + char(quint8(amount)) + font + text;
 }
+
+// A reset editor on its own store.
+struct EditorFixture
+{
+    zlx::MessageStore store;
+    zlx::PageEditor editor{store};
+    EditorFixture() { editor.reset(); }
+    bool show()
+    {
+        editor.show();
+        return QTest::qWaitForWindowActive(&editor);
+    }
+};
 
 }  // namespace editortest

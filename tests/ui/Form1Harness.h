@@ -40,30 +40,26 @@ struct Form1Harness
     }
 
     zlx::PageEditor &editor() { return *form->editor(); }
+    QLabel *panel(int n) const { return form->findChild<QLabel *>(QStringLiteral("panel%1").arg(n)); }
     QString path(const QString &name) const { return dir.filePath(name); }
-
     void writeFile(const QString &name, const QByteArray &bytes) const
     {
         QFile f(path(name));
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(path(name)));
     }
-    static QByteArray readFile(const QString &p)
+    QByteArray readFile(const QString &name) const
     {
-        QFile f(p);
+        QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-
     // Opens/saves through the buttons with the dialog answering `name` ("" = cancelled).
-    void open(const QString &name)
+    void open(const QString &name) { choose(name)->cmdAbrir->click(); }
+    void save(const QString &name) { choose(name)->cmdGuardar->click(); }
+    zlx::Form1 *choose(const QString &name)
     {
         chosenFile = name.isEmpty() ? QString() : path(name);
-        form->cmdAbrir->click();
-    }
-    void save(const QString &name)
-    {
-        chosenFile = name.isEmpty() ? QString() : path(name);
-        form->cmdGuardar->click();
+        return form.get();
     }
 
     QTemporaryDir dir;

@@ -1,0 +1,229 @@
+// The windows as built and as the reset leaves them: layout, titles, focus order, the real
+// message boxes and the splash.
+#include "Form1Harness.h"
+#include "app/BoxPresenter.h"
+#include "app/Form2.h"
+#include "app/Translations.h"
+
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+
+using namespace std::chrono_literals;
+
+class tst_Window : public QObject
+{
+    Q_OBJECT
+private slots:
+    void layout();
+    void titles_data();
+    void titles();
+    void focusOrder();
+    void messageBoxes();
+    void splash();
+};
+
+void tst_Window::layout()
+{
+    Form1Harness h;
+    zlx::Form1 &f = *h.form;
+    zlx::PageEditor &e = h.editor();
+    QCOMPARE(f.size(), QSize(784, 596));
+    auto *bar = f.findChild<QWidget *>(QStringLiteral("StatusBar1"));
+    // Twips / 15, relative to the container: the window, StatusBar1, SSTab1 or Frame1.
+    const struct
+    {
+        const char *name;
+        QWidget *widget;
+        QWidget *parent;
+        QRect rect;
+        QString caption;
+        int weight;  // of the font; 0: not checked
+    } table[] = {
+        {"SSTab1", f.SSTab1, &f, {0, 0, 689, 577}, {}, 0},
+        {"cmdNuevo", f.cmdNuevo, &f, {696, 8, 81, 73}, "Nuevo", 0},
+        {"cmdAbrir", f.cmdAbrir, &f, {696, 80, 81, 73}, "Abrir Archivo", 0},
+        {"cmdGuardar", f.cmdGuardar, &f, {696, 152, 81, 73}, "Guardar", 0},
+        {"cmdEnviar", f.cmdEnviar, &f, {696, 264, 81, 65}, "Enviar", 0},
+        {"cmdLeer", f.cmdLeer, &f, {696, 328, 81, 65}, "Leer", 0},
+        {"cmdPrueba", f.cmdPrueba, &f, {704, 424, 73, 65}, "Prueba", 0},
+        {"StatusBar1", bar, &f, {0, 579, 784, 17}, {}, 0},
+        {"panel1", h.panel(1), bar, {0, 0, 166, 17}, "Estado de conexion", QFont::Bold},
+        {"panel2", h.panel(2), bar, {166, 0, 133, 17}, "ZANTOLUX", QFont::Bold},
+        {"panel3", h.panel(3), bar, {300, 0, 466, 17}, "", 0},
+        {"Frame1", &e, f.SSTab1, {8, 24, 673, 545}, {}, 0},
+        {"cmdBajar", e.cmdBajar(), &e, {0, 8, 33, 31}, {}, 0},
+        {"lblPagina", e.lblPagina(), &e, {56, 16, 113, 17}, "PAGINA:  1", QFont::Bold},
+        {"cmdSubir", e.cmdSubir(), &e, {176, 8, 33, 31}, {}, 0},
+        {"cmdAgregar", e.cmdAgregar(), &e, {560, 16, 97, 25}, "Agregar Fila", QFont::Bold},
+        {"Label1", e.label(1), &e, {24, 48, 65, 17}, "EFECTO", QFont::Bold},
+        {"Label2", e.label(2), &e, {200, 48, 57, 17}, "FUENTE", 0},
+        {"Label3", e.label(3), &e, {400, 48, 49, 17}, "TEXTO", 0},
+        {"Picture1", e.picture1(), &e, {8, 128, 660, 411}, {}, 0},
+        {"cmbEfecto(0)", e.row(0).cmbEfecto, &e, {8, 64, 97, 21}, {}, 0},
+        {"Text1(0)", e.row(0).Text1, &e, {248, 64, 417, 21}, {}, 0},
+        {"cmbEfecto(19)", e.row(19).cmbEfecto, &e, {8, 520, 97, 21}, {}, 0},
+        {"Text2(19)", e.row(19).Text2, &e, {104, 520, 57, 21}, {}, 0},
+        {"cmbVelocidad(19)", e.row(19).cmbVelocidad, &e, {160, 520, 41, 21}, {}, 0},
+        {"cmbFuente(19)", e.row(19).cmbFuente, &e, {200, 520, 49, 21}, {}, 0},
+        {"Text1(19)", e.row(19).Text1, &e, {248, 520, 417, 21}, {}, 0},
+    };
+    for (const auto &c : table) {
+        QVERIFY2(c.widget && c.widget->parentWidget() == c.parent, c.name);
+        QVERIFY2(c.widget->geometry() == c.rect, c.name);
+        if (auto *button = qobject_cast<QAbstractButton *>(c.widget))
+            QVERIFY2(button->text() == c.caption, c.name);
+        if (auto *label = qobject_cast<QLabel *>(c.widget))
+            QVERIFY2(label->text() == c.caption, c.name);
+        QVERIFY2(!c.weight || c.widget->font().weight() == c.weight, c.name);
+    }
+    QCOMPARE(f.SSTab1->count(), 1);
+    QCOMPARE(f.SSTab1->tabText(0), QStringLiteral("Mensajes"));
+    QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
+    // The longest port text the scan can show stays whole in panel 2.
+    QVERIFY(h.panel(2)->fontMetrics().horizontalAdvance(QStringLiteral("COM40:2400bps,8,N,1"))
+            <= h.panel(2)->contentsRect().width());
+    QVERIFY(f.cmdPrueba->isHidden());
+    QVERIFY(!f.cmdLeer->isHidden());
+    // A row shown later is drawn over the picture.
+    e.cmdAgregar()->click();
+    QVERIFY(e.children().indexOf(e.picture1()) < e.children().indexOf(e.row(4).cmbEfecto));
+
+    // Every item and any amount up to 255 shows whole: a line edit scrolls its text once text,
+    // cursor and a pixel of slack pass the field less its 2-pixel margins.
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    zlx::EditorRow &row = e.row(0);
+    row.cmbEfecto->setCurrentIndex(0);  // the long amount list
+    for (QComboBox *box : {row.cmbEfecto, row.cmbVelocidad, row.cmbFuente}) {
+        QStringList texts{"255"};
+        for (int i = 0; i < box->count(); ++i)
+            texts << box->itemText(i);
+        const QLineEdit *edit = box->lineEdit();
+        const QMargins m = edit->textMargins();
+        const int room = edit->contentsRect().width() - m.left() - m.right() - 4;
+        for (const QString &text : texts)
+            QVERIFY2(edit->fontMetrics().horizontalAdvance(text) + 2 <= room, qPrintable(text));
+    }
+}
+
+void tst_Window::titles_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("detected");
+    QTest::addColumn<QString>("afterReset");
+    const QString plain = QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0");
+    QTest::newRow("no sign") << 0 << plain << plain;
+    QTest::newRow("20 pages") << 1 << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20   v2.0")
+                              << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20    v2.0");
+    QTest::newRow("unknown model") << 3 << plain << plain;
+}
+
+// The reset (Form_Load) before and after a sign has answered.
+void tst_Window::titles()
+{
+    QFETCH(int, code);
+    QFETCH(QString, detected);
+    QFETCH(QString, afterReset);
+    Form1Harness h;
+    QCOMPARE(h.form->windowTitle(), QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0"));
+    QCOMPARE(h.timer2->interval(), 1000ms);
+    const bool found = code != 0;
+    if (found)
+        h.detect(code);
+    else
+        QVERIFY(h.timer2->fire());  // a pass is under way, its probe's port open
+    QCOMPARE(h.form->windowTitle(), detected);
+    const int opens = h.port->opens;
+    h.form->Form_Load();
+    QCOMPARE(h.form->windowTitle(), afterReset);
+    QCOMPARE(h.form->cmdEnviar->isEnabled(), found);
+    QCOMPARE(h.form->cmdLeer->isEnabled(), found);
+    // Before detection the scan starts over; afterwards the link is left alone.
+    QCOMPARE(h.timer2->isEnabled(), !found);
+    QVERIFY(found ? h.port->opens == opens : !h.port->isOpen());
+    for (int r = 0; r < zlx::PageEditor::kRows; ++r) {
+        QCOMPARE(h.editor().row(r).isVisible(), r < 4);
+        QCOMPARE(h.editor().row(r).cmbEfecto->count(), 9);
+        QVERIFY(h.editor().row(r).Text2->isReadOnly());
+    }
+}
+
+void tst_Window::focusOrder()
+{
+    Form1Harness h;
+    // The order the reset's renumbering yields, from the design places.
+    QStringList expected{"SSTab1", "Frame1", "cmdAbrir", "cmdGuardar", "cmdEnviar", "cmdLeer",
+                         "lblPagina", "cmdBajar", "cmdSubir", "Label1"};
+    for (int r = 0; r < 20; ++r)
+        expected << QStringLiteral("cmbEfecto_%1").arg(r) << QStringLiteral("cmbVelocidad_%1").arg(r)
+                 << QStringLiteral("cmbFuente_%1").arg(r) << QStringLiteral("Text1_%1").arg(r);
+    expected << "Label2" << "Label3" << "cmdAgregar" << "StatusBar1" << "Text2_1" << "Text2_0"
+             << "Picture1" << "Text2_6" << "Text2_5" << "Text2_4";
+    for (int r = 7; r <= 19; ++r)
+        expected << QStringLiteral("Text2_%1").arg(r);
+    expected << "cmdNuevo" << "cmdPrueba" << "Text2_2" << "Text2_3";
+    // Widgets that take no focus are never reached by the tab key: only the others' order counts.
+    QStringList wanted, seen;
+    for (const QString &name : expected)
+        if (h.form->findChild<QWidget *>(name)->focusPolicy() != Qt::NoFocus)
+            wanted << name;
+    QWidget *w = h.form->SSTab1;
+    do {
+        if (wanted.contains(w->objectName()))
+            seen << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != h.form->SSTab1);
+    QCOMPARE(seen, wanted);
+}
+
+void tst_Window::messageBoxes()
+{
+    // Qt's own texts in Spanish, whatever the system's language, as the program loads them.
+    QVERIFY(zlx::loadQtSpanish());
+    QWidget parent;
+    const QString text = QStringLiteral("¿ Desea crear un nuevo proyecto ?");
+    const auto question = zlx::makeQuestionBox(&parent, text);
+    QCOMPARE(question->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+    QCOMPARE(question->text(), text);
+    QCOMPARE(question->icon(), QMessageBox::Information);
+    QCOMPARE(question->button(QMessageBox::Yes)->text(), QStringLiteral("&Sí"));
+    QCOMPARE(question->button(QMessageBox::No)->text(), QStringLiteral("&No"));
+    QFileDialog files(&parent);
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(files.findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text(),
+             QStringLiteral("&Nombre de fichero:"));
+    // Enter answers with the default button, No.
+    question->open();
+    QVERIFY(QTest::qWaitForWindowExposed(question.get()));
+    QTest::keyClick(question.get(), Qt::Key_Return);
+    QCOMPARE(question->result(), int(QMessageBox::No));
+    const auto warning = zlx::makeMessageBox(&parent, zlx::MessageIcon::Exclamation, text);
+    QCOMPARE(warning->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+    QCOMPARE(warning->icon(), QMessageBox::Warning);
+    QCOMPARE(warning->standardButtons(), QMessageBox::Ok);
+}
+
+void tst_Window::splash()
+{
+    QElapsedTimer clock;
+    clock.start();
+    QWidget mainWindow;
+    zlx::Form2 splash(&mainWindow);
+    QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(splash.size(), QSize(743, 428));
+    QSignalSpy handedOver(&splash, &zlx::Form2::handedOver);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QVERIFY(!mainWindow.isVisible());
+    QVERIFY(handedOver.wait(5000));
+    QVERIFY(clock.elapsed() >= zlx::Form2::kSplashMs - 50);
+    QVERIFY(mainWindow.isVisible());
+    QVERIFY(!splash.isVisible());
+}
+
+QTEST_MAIN(tst_Window)
+#include "tst_window.moc"
