@@ -231,6 +231,7 @@ void tst_Commands::nuevo()
     h.save("p.zlx");
     h.editor().cmdSubir()->click();
     fillRow(h.editor(), 0, 1, "3", "1", "two");
+    fillRow(h.editor(), 1, -1, "9", "3", "no effect");
     h.form->cmdNuevo->click();
     QCOMPARE(h.boxes->questions,
              QStringList{QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya "
@@ -240,7 +241,10 @@ void tst_Commands::nuevo()
     h.form->cmdNuevo->click();
     QCOMPARE(h.form->store(), zlx::MessageStore());
     QCOMPARE(h.editor().currentPage(), 1);
-    QCOMPARE(h.editor().row(0).Text1->text(), QString());
+    for (int r = 0; r < 2; ++r) {
+        const EditorRow &row = h.editor().row(r);
+        QCOMPARE(row.cmbVelocidad->currentText() + row.cmbFuente->currentText() + row.Text1->text(), QString());
+    }
     QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
     QVERIFY(h.form->cmdEnviar->isEnabled());
 }

@@ -107,7 +107,7 @@ void tst_Pages::showThenSave_data()
     QTest::addColumn<QByteArrayList>("entries");
     QTest::addColumn<int>("kept");  // entries that come back; the next one comes back empty
     QTest::newRow("amounts LF DEL 255, Hora's text, a long text")
-        << QByteArrayList{"2\x0A" "1a\x01", "5\x7F" "2", "9\xFF" "1\xE9", "7\x02" "29:15 am",
+        << QByteArrayList{"2\x0A" "1a\x01", "5\x7F" "3", "9\xFF" "1\xE9", "7\x02" "29:15 am",
                           "1\x02" "2" + QByteArray(40000, 'L')} << 5;
     QByteArrayList full;
     for (int r = 0; r < 20; ++r)

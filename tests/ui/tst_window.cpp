@@ -4,6 +4,7 @@
 #include "app/BoxPresenter.h"
 #include "app/Form2.h"
 #include "app/Translations.h"
+#include "editor/Colors.h"
 
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -83,6 +84,11 @@ void tst_Window::layout()
     QCOMPARE(f.SSTab1->count(), 1);
     QCOMPARE(f.SSTab1->tabText(0), QStringLiteral("Mensajes"));
     QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
+    QVERIFY(!f.SSTab1->tabBar()->drawBase());
+    QVERIFY(!f.windowIcon().isNull());
+    // The window, its tab page and the editor share the dark-blue ground.
+    for (QWidget *w : {static_cast<QWidget *>(&f), f.SSTab1->widget(0), static_cast<QWidget *>(&e)})
+        QVERIFY(w->autoFillBackground() && w->palette().color(QPalette::Window) == zlx::colors::kDarkBlue);
     // The longest port text the scan can show stays whole in panel 2.
     QVERIFY(h.panel(2)->fontMetrics().horizontalAdvance(QStringLiteral("COM40:2400bps,8,N,1"))
             <= h.panel(2)->contentsRect().width());
