@@ -150,7 +150,7 @@ void TestCli::initTestCase()
     write(QStringLiteral("good.zlx"), goodProject());
     write(QStringLiteral("other.zlx"), other);
     write(QStringLiteral("existing.zlx"), other);
-    write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t2\tParpadeo\t300\t1\tmal\n");
+    write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
     // The show format of good.zlx, for the row that sends it back through stdin.
     QProcess show;
     show.start(QStringLiteral(ZANTOLUX_CLI), {QStringLiteral("show"), m_dir.filePath(QStringLiteral("good.zlx"))});
@@ -192,8 +192,10 @@ void TestCli::commandLine_data()
     row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
     row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
     row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
-    row("file missing", "z20", "", "send @D/none.zlx --port @1", 2, {}, "none.zlx", "nothing-sent");
-    row("bad tsv line", "z20", "", "verify @D/bad.tsv", 2, {}, "bad.tsv: line 2: the amount", "nothing-sent");
+    row("read takes one sign", "", "", "read @D/out.zlx --port a --port b", 1, {}, "read works on one sign only");
+    row("file missing", "z20", "", "send @D/none.zlx --json --port @1", 2,
+        {R"("path":null,"port":"@1","result":"bad-file")"}, "none.zlx", "nothing-sent");
+    row("bad tsv line", "z20", "", "verify @D/bad.tsv", 2, {}, "bad.tsv: line 2: the row must be 1 to 20", "nothing-sent");
     row("silent named port", "silent", "", "detect --json --port @1", 4,
         {R"("model":null,"pages":null,"path":"@1","port":"@1","result":"no-sign"\}$)"});
     row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
@@ -204,7 +206,7 @@ void TestCli::commandLine_data()
     row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
         "existing-kept");
     row("read unwritable", "z20", "good", "read @D/nodir/out.zlx", 6, {"write-failed"});
-    row("show with cut page", "", "", "show @D/good.zlx", 0,
+    row("show with cut page, shortest timeout", "", "", "show @D/good.zlx --timeout 1", 0,
         {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
     row("ctrl-c", "slow", "", "send @D/good.zlx --port @1", 5, {"^@1\tport-lost$"}, "interrupted", "interrupt");
 }
