@@ -43,7 +43,7 @@ QStyle *compactStyle()
         style = new CompactComboStyle;
         style->setParent(QCoreApplication::instance());
     }
-    return style;
+    return style.data();
 }
 
 }  // namespace
