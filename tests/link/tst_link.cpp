@@ -274,6 +274,7 @@ void TestLink::exchangeEndings_data()
             QTest::newRow(qPrintable(name + what)) << e << QString::fromLatin1(what) << o;
     }
     QTest::newRow("send: two acknowledgements at once") << Exchange::Send << "double ack" << Outcome::WrongAnswer;
+    QTest::newRow("send: end frame not drained") << Exchange::Send << "drain fails" << Outcome::PortLost;
 }
 
 void TestLink::exchangeEndings()
@@ -285,13 +286,14 @@ void TestLink::exchangeEndings()
     rig.detect();
     rig.port.writes.clear();
     rig.port.writeFails = event == u"write fails";
+    rig.port.drainFails = event == u"drain fails";
     if (event == u"device gone")
         rig.port.existing.clear();
     if (event == u"device refuses")
         rig.port.refusing = {1};
     rig.start(exchange);
     const bool send = exchange == Exchange::Send;
-    if (event == u"completes") {
+    if (event == u"completes" || event == u"drain fails") {
         rig.port.deliver(send ? kAck : block());
         rig.port.deliver(send ? kAck : QByteArray());
     } else if (event == u"silence") {

@@ -1,5 +1,6 @@
-// The real port on a pseudo-terminal: what only a real device shows.
+// The real port on a pseudo-terminal: what only a real device shows; and the real timer.
 #include "link/QtSignPort.h"
+#include "link/QtTicker.h"
 #include "sim/UniqueFd.h"
 
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using namespace zlx;
+using namespace std::chrono_literals;
 using sim::UniqueFd;
 
 namespace {
@@ -60,6 +62,7 @@ private slots:
     void dataArrivesOnlyAtTheThreshold_data();
     void dataArrivesOnlyAtTheThreshold();
     void readLimitAndWriteThenDrainThenCloseDelivers();
+    void tickerStartsWhenGivenAnInterval();
 };
 
 void TestQtSignPort::openingByPath()
@@ -139,6 +142,16 @@ void TestQtSignPort::readLimitAndWriteThenDrainThenCloseDelivers()
     port.close();
     QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
     QVERIFY(!port.write("x"));
+}
+
+void TestQtSignPort::tickerStartsWhenGivenAnInterval()
+{
+    QtTicker ticker;
+    ticker.setEnabled(true);  // an interval of 0 never ticks
+    QSignalSpy ticks(&ticker, &Ticker::tick);
+    ticker.setInterval(1ms);
+    QVERIFY(ticks.wait(1000));
+    QVERIFY(ticker.isEnabled());
 }
 
 QTEST_GUILESS_MAIN(TestQtSignPort)

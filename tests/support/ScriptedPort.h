@@ -18,6 +18,7 @@ public:
     int opens = 0;
     int drains = 0;
     bool writeFails = false;
+    bool drainFails = false;
 
     void setPortNumber(int number) override { m_number = number; }
     int portNumber() const override { return m_number; }
@@ -62,7 +63,7 @@ public:
     bool drain() override
     {
         ++drains;
-        return m_open && !vanished;
+        return m_open && !vanished && !drainFails;
     }
 
     // The device goes away under an open port, as a pulled adapter does.
