@@ -99,6 +99,8 @@ void tst_Window::layout()
     QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
     QVERIFY(!f.SSTab1->tabBar()->drawBase());
     QVERIFY(!f.windowIcon().isNull());
+    // The window owns the port and the timers.
+    QVERIFY(h.port->parent() == &f && h.timer1->parent() == &f && h.timer2->parent() == &f);
     // The window, its tab page and the editor share the dark-blue ground.
     for (QWidget *ground : {static_cast<QWidget *>(&f), f.SSTab1->widget(0), static_cast<QWidget *>(&e)})
         QVERIFY(ground->autoFillBackground() && ground->palette().color(QPalette::Window) == zlx::colors::kDarkBlue);
