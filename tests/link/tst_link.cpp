@@ -20,7 +20,6 @@ using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(zlx::Exchange)
 Q_DECLARE_METATYPE(zlx::Outcome)
-Q_DECLARE_METATYPE(zlx::Refusal)
 
 namespace {
 using Ended = std::pair<Exchange, Outcome>;
@@ -123,9 +122,6 @@ private slots:
     void readOutcomes_data();
     void readOutcomes();
     void portMap();
-    void sendRefusals_data();
-    void sendRefusals();
-    void cutPagesReportedBeforeTheFirstFrame();
 };
 
 void TestLink::readBack_data()
@@ -377,14 +373,11 @@ void TestLink::readOutcomes_data()
     QTest::addColumn<int>("page");
     const QByteArray news = block(page(1, "NEW"));
     const QByteArray garbage = block("written by something else");
-    QTest::newRow("completes") << QList<QByteArray>{news, block()} << false << Outcome::Completed << kRead << false << -1;
     QTest::newRow("page 2 unreadable: page 1 kept")
         << QList<QByteArray>{news, garbage} << false << Outcome::ForeignPage << kRead << false << 1;
     QTest::newRow("page 1 unreadable: earlier program back")
         << QList<QByteArray>{garbage} << false << Outcome::ForeignPage << kEarlier << true << 0;
     QTest::newRow("silence") << QList<QByteArray>{news, "tick"} << false << Outcome::Timeout << kEarlier << true << -1;
-    QTest::newRow("bad mark") << QList<QByteArray>{QByteArray(66, '\0')} << false << Outcome::WrongAnswer << kEarlier << true << -1;
-    QTest::newRow("port lost") << QList<QByteArray>{"vanish"} << false << Outcome::PortLost << kEarlier << true << -1;
     QTest::newRow("silence after the program was replaced")
         << QList<QByteArray>{"tick"} << true << Outcome::Timeout << QByteArray() << false << -1;
 }
@@ -402,8 +395,6 @@ void TestLink::readOutcomes()
     for (const QByteArray &answer : answers) {
         if (answer == "tick")
             QVERIFY(rig.timer1.fire());
-        else if (answer == "vanish")
-            rig.port.vanish();
         else
             rig.port.deliver(answer);
     }
@@ -444,56 +435,6 @@ void TestLink::portMap()
     QCOMPARE(given.devicePaths(), (QStringList{QDir::currentPath() + "/b", "", "/dev/x"}));
     QCOMPARE(given.devicePath(3), QStringLiteral("/dev/x"));
     QCOMPARE(given.devicePath(4), QString());
-}
-
-void TestLink::sendRefusals_data()
-{
-    QTest::addColumn<char>("modelCode");
-    QTest::addColumn<QByteArray>("entry");
-    QTest::addColumn<bool>("twice");
-    QTest::addColumn<Refusal>("refusal");
-    QTest::newRow("unknown model") << char(3) << kEarlier << false << Refusal::UnknownModel;
-    QTest::newRow("font 5") << char(1) << entry::make(1, 2, '5', "X") << false << Refusal::BadEntry;
-    QTest::newRow("a transfer runs") << char(1) << kEarlier << true << Refusal::Busy;
-}
-
-void TestLink::sendRefusals()
-{
-    QFETCH(char, modelCode);
-    QFETCH(QByteArray, entry);
-    QFETCH(bool, twice);
-    Rig rig;
-    rig.detect(modelCode);
-    rig.store.setEntry(0, 1, entry);
-    if (twice)
-        QCOMPARE(rig.session.send().refusal, Refusal::None);
-    const qsizetype writes = rig.port.writes.size();
-    const ProgramSession::SendStart start = rig.session.send();
-    QTEST(start.refusal, "refusal");
-    QCOMPARE(start.fault.has_value(), start.refusal == Refusal::BadEntry);
-    if (start.fault)
-        QCOMPARE(std::make_pair(start.fault->page, start.fault->row), std::make_pair(0, 1));
-    QCOMPARE(rig.port.writes.size(), writes);  // nothing went out
-    QCOMPARE(rig.link.programBusy(), twice);
-}
-
-void TestLink::cutPagesReportedBeforeTheFirstFrame()
-{
-    Rig rig;
-    rig.detect();
-    for (int r = 0; r < 20; ++r)
-        rig.store.setEntry(1, r, entry::make(1, 2, '2', QByteArray(60, 'x')));
-    QList<int> cut;
-    rig.port.writes.clear();
-    rig.session.send([&](int p) {
-        QVERIFY(rig.port.writes.isEmpty());
-        cut << p;
-    });
-    QCOMPARE(cut, QList<int>{1});
-    QCOMPARE(rig.port.writes.size(), 1);
-    for (int i = 0; i < 40 && rig.link.programBusy(); ++i)
-        rig.port.deliver(kAck);
-    QCOMPARE(rig.reports.constLast().cutPages, QList<int>{1});
 }
 
 QTEST_GUILESS_MAIN(TestLink)

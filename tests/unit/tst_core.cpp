@@ -486,7 +486,6 @@ void tst_Core::readRefuses_data()
     QTest::addColumn<QString>("because");
     QTest::newRow("a device") << "/dev/zero" << "no es un archivo";
     QTest::newRow("a folder") << "/tmp" << "no es un archivo";
-    QTest::newRow("missing") << "/nonexistent/p.zlx" << "no es un archivo";
     QTest::newRow("64 MiB fits") << "big:67108864" << "";
     QTest::newRow("one byte more") << "big:67108865" << "demasiado grande";
     QTest::newRow("821 lines") << "lines:821" << "más de 820 líneas";
