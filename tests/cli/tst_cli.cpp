@@ -150,6 +150,7 @@ void TestCli::initTestCase()
     write(QStringLiteral("good.zlx"), goodProject());
     write(QStringLiteral("other.zlx"), other);
     write(QStringLiteral("existing.zlx"), other);
+    write(QStringLiteral("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n");  // page 21 only
     write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
     // The show format of good.zlx, for the row that sends it back through stdin.
     QProcess show;
@@ -208,6 +209,7 @@ void TestCli::commandLine_data()
     row("read unwritable", "z20", "good", "read @D/nodir/out.zlx", 6, {"write-failed"});
     row("show with cut page, shortest timeout", "", "", "show @D/good.zlx --timeout 1", 0,
         {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
+    row("show, a page past the sign's", "", "", "show @D/far.zlx", 0, {R"(\A21\t1\tTexto Fijo\t2\t1\tx\n\z)"});
     row("ctrl-c", "slow", "", "send @D/good.zlx --port @1", 5, {"^@1\tport-lost$"}, "interrupted", "interrupt");
 }
 
