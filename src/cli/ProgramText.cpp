@@ -94,7 +94,7 @@ ProgramText::Parsed ProgramText::parse(const QByteArray &utf8)
 {
     static const QRegularExpression pageLinePattern(QStringLiteral("^page \\d+:"));
     Parsed parsed;
-    QList<bool> seen(MessageStore::kPagesInUse * MessageStore::kRowsPerPage, false);
+    QList<bool> seen(qsizetype(MessageStore::kPagesInUse) * MessageStore::kRowsPerPage, false);
     const QList<QByteArray> lines = utf8.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString line = QString::fromUtf8(lines.at(i));

@@ -14,7 +14,7 @@ bool startsWithTitleRow(QByteArrayView block)
 
 void decodePageImages(const QList<QByteArray> &images, int pageCount, MessageStore &store)
 {
-    const qsizetype pages = std::min<qsizetype>(
+    const auto pages = std::min<qsizetype>(
         {qsizetype(pageCount), images.size(), qsizetype(MessageStore::kPageSlots)});
     for (qsizetype i = 0; i < pages; ++i) {
         const QByteArray &image = images.at(i);
