@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 using namespace zlx;
 
@@ -211,6 +212,8 @@ void TestCli::commandLine_data()
         {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
     row("show, a page past the sign's", "", "", "show @D/far.zlx", 0, {R"(\A21\t1\tTexto Fijo\t2\t1\tx\n\z)"});
     row("ctrl-c", "slow", "", "send @D/good.zlx --port @1", 5, {"^@1\tport-lost$"}, "interrupted", "interrupt");
+    row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tport-lost$"},
+        "interrupted", "interrupt-scan");
 }
 
 void TestCli::commandLine()
@@ -267,13 +270,19 @@ void TestCli::commandLine()
     QByteArray err;
     connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
     QSignalSpy finished(&cli, &QProcess::finished);
+    std::optional<QSignalSpy> probed;
+    if (check == u"interrupt-scan")
+        probed.emplace(hosted.front().get(), &sim::PtySign::frameHandled);
     cli.start(QStringLiteral(ZANTOLUX_CLI), args);
     QVERIFY(cli.waitForStarted(kWaitMs));
     cli.write(input == "@tsv" ? m_goodTsv : input);
     cli.closeWriteChannel();
-    if (check == u"interrupt") {
-        // Ctrl-C once the first page is on the sign: the exchange ends, the port is let go.
-        QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
+    if (check.startsWith(u"interrupt")) {
+        // Ctrl-C once the first page is on the sign, or while the probe waits for its answer.
+        if (check == u"interrupt")
+            QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
+        else
+            QVERIFY(probed->count() > 0 || probed->wait(kWaitMs));
         QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
     }
     QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
