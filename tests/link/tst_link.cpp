@@ -243,6 +243,8 @@ void TestLink::detection()
     QFETCH(int, pages);
     Rig rig;
     rig.port.existing = {1, 2, 3};
+    rig.port.setSettings({2400, 512, 512, 1});  // the link sets the line up itself, whatever the port held
+    rig.link.SetUpLink();
     QVERIFY(rig.timer2.fire() && rig.timer1.fire() && rig.timer1.fire());
     rig.port.deliver(answer);
     const bool detected = pages >= 0;
