@@ -106,6 +106,10 @@ void tst_Commands::endings()
     QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(ending.panel) <= h.panel(1)->contentsRect().width());
     // A lost port sends the scan looking again.
     QCOMPARE(h.form->cmdEnviar->isEnabled(), report.outcome != Outcome::PortLost);
+    if (report.outcome == Outcome::PortLost) {
+        QVERIFY(h.timer2->fire());
+        QCOMPARE(h.form->panelText(2), texts::maker());
+    }
 }
 
 void tst_Commands::sendRefused_data()

@@ -166,10 +166,13 @@ void tst_Pages::cutRows()
         QCOMPARE(tip.contains(QStringLiteral("recortará")), cut && r == firstCut);
         QCOMPARE(tip.isEmpty(), !cut);
     }
-    // A shown page that fits gives the rows back their own look.
-    f.editor.ShowPage(5);
-    QVERIFY(!f.editor.row(0).Text1->testAttribute(Qt::WA_SetPalette));
-    QCOMPARE(f.editor.row(0).Text1->toolTip(), QString());
+    // A shown page that fits, or the reset, gives the rows back their own look.
+    for (const bool reset : {false, true}) {
+        fillRow(f.editor, 0, 0, "2", "2", QString(600, u'x'));
+        reset ? f.editor.reset() : f.editor.ShowPage(5);
+        QVERIFY(!f.editor.row(0).Text1->testAttribute(Qt::WA_SetPalette));
+        QCOMPARE(f.editor.row(0).Text1->toolTip(), QString());
+    }
 }
 
 QTEST_MAIN(tst_Pages)

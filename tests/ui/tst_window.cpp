@@ -4,6 +4,7 @@
 #include "app/BoxPresenter.h"
 #include "app/Form2.h"
 #include "app/Translations.h"
+#include "session/OperatorTexts.h"
 #include "editor/Colors.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -66,6 +68,8 @@ void tst_Window::layout()
         {"cmbEfecto(0)", e.row(0).cmbEfecto, &e, {8, 64, 97, 21}, {}, 0, 10},
         {"Text1(0)", e.row(0).Text1, &e, {248, 64, 417, 21}, {}, 0, 13},
         {"Text2(0)", e.row(0).Text2, &e, {104, 64, 57, 21}, {}, 0, 95},
+        {"Text2(4)", e.row(4).Text2, &e, {104, 160, 57, 21}, {}, 0, 99},
+        {"Text2(6)", e.row(6).Text2, &e, {104, 208, 57, 21}, {}, 0, 97},
         {"cmbEfecto(19)", e.row(19).cmbEfecto, &e, {8, 520, 97, 21}, {}, 0, 86},
         {"Text2(19)", e.row(19).Text2, &e, {104, 520, 57, 21}, {}, 0, 112},
         {"cmbVelocidad(19)", e.row(19).cmbVelocidad, &e, {160, 520, 41, 21}, {}, 0, 87},
@@ -99,6 +103,7 @@ void tst_Window::layout()
     QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
     QVERIFY(!f.SSTab1->tabBar()->drawBase());
     QVERIFY(!f.windowIcon().isNull());
+    QCOMPARE(f.cmdNuevo->iconSize(), QSize(48, 44));
     // The window owns the port and the timers.
     QVERIFY(h.port->parent() == &f && h.timer1->parent() == &f && h.timer2->parent() == &f);
     // The window, its tab page and the editor share the dark-blue ground.
@@ -158,6 +163,8 @@ void tst_Window::titles()
     else
         QVERIFY(h.timer2->fire());  // a pass is under way, its probe's port open
     QCOMPARE(h.form->windowTitle(), detected);
+    if (found)
+        QCOMPARE(QStringList({h.form->panelText(1), h.form->panelText(2)}), QStringList({zlx::texts::detected(), zlx::texts::portPanel(1)}));
     const int opens = h.port->opens;
     h.form->Form_Load();
     QCOMPARE(h.form->windowTitle(), afterReset);
@@ -190,6 +197,22 @@ void tst_Window::messageBoxes()
     QVERIFY(QTest::qWaitForWindowExposed(question.get()));
     QTest::keyClick(question.get(), Qt::Key_Return);
     QCOMPARE(question->result(), int(QMessageBox::No));
+    // The real presenter waits for the answer; here Yes, then OK, as soon as each box is up.
+    zlx::BoxPresenter presenter(&parent);
+    QStringList answered;
+    auto answer = [&](QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [&answered, button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                answered << box->text();
+                box->button(button)->click();
+            }
+        });
+    };
+    answer(QMessageBox::Yes);
+    QVERIFY(presenter.askYesNo(text));
+    answer(QMessageBox::Ok);
+    presenter.show(zlx::MessageIcon::Information, QStringLiteral("listo"));
+    QCOMPARE(answered, QStringList({text, QStringLiteral("listo")}));
     const auto warning = zlx::makeMessageBox(&parent, zlx::MessageIcon::Exclamation, text);
     QCOMPARE(warning->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
     QCOMPARE(warning->icon(), QMessageBox::Warning);
