@@ -78,6 +78,7 @@ void tst_Window::layout()
     };
     for (const auto &c : table) {
         QVERIFY2(c.widget && c.widget->parentWidget() == c.parent, c.name);
+        QVERIFY2(QString(c.name).contains('(') || c.widget->objectName() == c.name, c.name);
         QVERIFY2(c.widget->geometry() == c.rect, c.name);
         if (auto *button = qobject_cast<QAbstractButton *>(c.widget))
             QVERIFY2(button->text() == c.caption, c.name);
