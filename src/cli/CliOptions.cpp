@@ -95,16 +95,16 @@ CliOptions CliOptions::parse(const QStringList &arguments)
         o.error = QStringLiteral("no command given (try --help)");
         return o;
     }
-    for (const CommandSpec &spec : kCommands) {
-        if (args.constFirst() != QLatin1String(spec.name))
+    for (const CommandSpec &known : kCommands) {
+        if (args.constFirst() != QLatin1String(known.name))
             continue;
-        if (args.size() != (spec.takesFile ? 2 : 1)) {
-            o.error = spec.takesFile ? QStringLiteral("%1 takes one FILE").arg(spec.name)
-                                     : QStringLiteral("%1 takes no argument").arg(spec.name);
+        if (args.size() != (known.takesFile ? 2 : 1)) {
+            o.error = known.takesFile ? QStringLiteral("%1 takes one FILE").arg(known.name)
+                                      : QStringLiteral("%1 takes no argument").arg(known.name);
             return o;
         }
-        o.command = spec.command;
-        if (spec.takesFile)
+        o.command = known.command;
+        if (known.takesFile)
             o.file = args.at(1);
         break;
     }
