@@ -148,6 +148,10 @@ void SignJob::onSignFound()
 void SignJob::startSend()
 {
     if (const auto &model = m_link->model()) {
+        for (int page : pagesWithUnsentRows(m_program, *model))
+            emit note(QStringLiteral("%1: page %2: rows not sent (behind an empty row or page, or past "
+                                     "the sign's last page)").arg(label()).arg(page + 1),
+                      false);
         // Where each page's frames end, for a progress line a page.
         const PageImageBuild build = buildPageImages(m_program, *model);
         int frames = 0;

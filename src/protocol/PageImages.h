@@ -35,6 +35,10 @@ struct PageFit
 PageFit pageFit(const QList<QByteArray> &entries, const SignModel &model);  // rows 0..19 of a page
 PageFit pageFit(const MessageStore &store, int page, const SignModel &model);
 
+// Pages (from 0) holding rows that a Send leaves out: rows behind an empty row, pages after the
+// end-of-program marker, and pages past the sign's last.
+QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model);
+
 // An entry that Send cannot encode faithfully (only a project file from elsewhere brings one).
 struct EntryFault
 {

@@ -211,6 +211,8 @@ void TestCli::commandLine_data()
     row("show with cut page, shortest timeout", "", "", "show @D/good.zlx --timeout 1", 0,
         {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
     row("show, a page past the sign's", "", "", "show @D/far.zlx", 0, {R"(\A21\t1\tTexto Fijo\t2\t1\tx\n\z)"});
+    row("send, a page past the sign's", "z20", "", "send @D/far.zlx --port @1", 0, {"^@1\tok\tframes 1\t"},
+        "page 21: rows not sent");
     row("ctrl-c", "slow", "", "send @D/good.zlx --json --port @1", 5,
         {R"("frames":[1-9][0-9]*,.*"port":"@1","result":"port-lost")"}, "interrupted", "interrupt");
     row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tport-lost$"},
