@@ -216,6 +216,7 @@ void SignLink::finish(Outcome outcome)
     if (outcome == Outcome::PortLost) {
         // The adapter may come back, even under another name: look for the sign as at start.
         m_signDetected = false;
+        m_model.reset();  // the sign found next tells its own
         SetUpLink();
     }
     emit finished(ended, outcome);
