@@ -54,7 +54,11 @@ Refusal ProgramSession::read(const EditorView &view)
         return Refusal::UnknownModel;
     m_beforeRead = std::make_unique<Snapshot>(Snapshot{m_store, view});
     emit readStarting();
-    m_link.startRead();
+    if (!m_link.startRead()) {
+        m_store = m_beforeRead->store;
+        m_beforeRead.reset();
+        return Refusal::Busy;
+    }
     return Refusal::None;
 }
 
