@@ -8,14 +8,14 @@ namespace zlx::cli {
 
 namespace {
 
-struct CommandSpec
+struct CommandInfo
 {
     const char *name;
     Command command;
     bool takesFile;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandInfo kCommands[] = {
     {"ports", Command::Ports, false}, {"detect", Command::Detect, false},
     {"send", Command::Send, true},    {"read", Command::Read, true},
     {"verify", Command::Verify, true}, {"show", Command::Show, true},
@@ -95,7 +95,7 @@ CliOptions CliOptions::parse(const QStringList &arguments)
         o.error = QStringLiteral("no command given (try --help)");
         return o;
     }
-    for (const CommandSpec &known : kCommands) {
+    for (const CommandInfo &known : kCommands) {
         if (args.constFirst() != QLatin1String(known.name))
             continue;
         if (args.size() != (known.takesFile ? 2 : 1)) {
