@@ -122,9 +122,188 @@ class TestCli : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void commandLine_data();
-    void commandLine();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_good = storeOf(goodProject());
+        const QByteArray other = entry::make(2, 3, '1', "Otro programa") + "\r\n";
+        m_other = storeOf(other);
+        m_otherBytes = other;
+        write(QStringLiteral("good.zlx"), goodProject());
+        write(QStringLiteral("other.zlx"), other);
+        write(QStringLiteral("existing.zlx"), other);
+        write(QStringLiteral("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n");  // page 21 only
+        write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
+        // The show format of good.zlx, for the row that sends it back through stdin.
+        QProcess show;
+        show.start(QStringLiteral(ZANTOLUX_CLI), {QStringLiteral("show"), m_dir.filePath(QStringLiteral("good.zlx"))});
+        QVERIFY(show.waitForFinished(kWaitMs));
+        QCOMPARE(show.exitCode(), 0);
+        m_goodTsv = show.readAllStandardOutput();
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow,
+                                                // bridged (a z20 reached through socat over TCP)
+        QTest::addColumn<QString>("preload");   // good or other: the first sign already holds it
+        QTest::addColumn<QStringList>("args");  // @1 @2: the signs' devices, @D: the test's folder
+        QTest::addColumn<QByteArray>("input");  // stdin; "@tsv" is good.zlx in the show format
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("stdoutHas");  // patterns, each matching a line
+        QTest::addColumn<QString>("stderrHas");
+        QTest::addColumn<QString>("check");  // what must hold afterwards
+
+        const auto row = [](const char *name, const char *signs, const char *preload, const QString &args,
+                            int code, const QStringList &out, const char *err = "", const char *check = "",
+                            const QByteArray &input = {}) {
+            QTest::newRow(name) << QString::fromLatin1(signs) << QString::fromLatin1(preload)
+                                << args.split(u' ') << input << code << out << QString::fromUtf8(err)
+                                << QString::fromLatin1(check);
+        };
+        // COM1 is a device that does not exist, COM2 the first sign, COM3 the second.
+        row("ports", "z20", "", "ports", 0, {"^COM1\t@D/missing$", "^COM2\t@1$"});
+        row("detect by scan", "z20,z40", "", "detect", 0, {"^Z20\tCOM2\t@1\t20$"});
+        row("detect two json", "z20,z40", "", "detect --json --port @1 --port COM3", 0,
+            {R"(^\{"model":20,"pages":20,"path":"@1","port":"@1","result":"ok"\}$)",
+             R"(^\{"model":40,"pages":40,"path":"@2","port":"COM3","result":"ok"\}$)"});
+        row("send cut page json", "z20", "other", "send @D/good.zlx --json --port COM2", 0,
+            {R"(^\{"cut_pages":\[2\],"frames":19,"model":20,"path":"@1","port":"COM2","result":"ok","seconds":[0-9.e-]+\}$)"},
+            "page 2 cut", "holds-good");
+        row("send show format from stdin", "z20", "other", "send - -q", 0, {"^COM2\tok\tframes 19"}, "", "holds-good",
+            "@tsv");
+        row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
+        row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
+        row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
+        row("read takes one sign", "", "", "read @D/out.zlx --port a --port b", 1, {}, "read works on one sign only");
+        row("file missing", "z20", "", "send @D/none.zlx --json --port @1", 2,
+            {R"("path":null,"port":"@1","result":"bad-file")"}, "none.zlx", "nothing-sent");
+        row("bad tsv line", "z20", "", "verify @D/bad.tsv", 2, {}, "bad.tsv: line 2: the row must be 1 to 20", "nothing-sent");
+        row("silent named port", "silent", "", "detect --json --port @1", 4,
+            {R"("model":null,"pages":null,"path":"@1","port":"@1","result":"no-sign"\}$)"});
+        row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
+            {"^@1\tok\tframes 19", "^@2\ttimeout$"}, "@2: the sign did not answer", "holds-good");
+        row("send through a tcp bridge", "bridged", "other", "send @D/good.zlx --port @1", 0, {"^@1\tok\tframes 19"},
+            "", "holds-good");
+        row("read", "z20", "good", "read @D/out.zlx", 0, {"^COM2\tok$"}, "", "read-good");
+        row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
+            "existing-kept");
+        row("read unwritable", "z20", "good", "read @D/nodir/out.zlx", 6, {"write-failed"});
+        row("show with cut page, shortest timeout", "", "", "show @D/good.zlx --timeout 1", 0,
+            {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
+        row("show, a page past the sign's", "", "", "show @D/far.zlx", 0, {R"(\A21\t1\tTexto Fijo\t2\t1\tx\n\z)"});
+        row("send, a page past the sign's", "z20", "", "send @D/far.zlx --port @1", 0, {"^@1\tok\tframes 1\t"},
+            "page 21: rows not sent");
+        row("ctrl-c", "slow", "", "send @D/good.zlx --json --port @1", 5,
+            {R"("frames":[1-9][0-9]*,.*"port":"@1","result":"port-lost")"}, "interrupted", "interrupt");
+        row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tport-lost$"},
+            "interrupted", "interrupt-scan");
+    }
+
+    void commandLine()
+    {
+        QFETCH(QString, signs);
+        QFETCH(QString, preload);
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, stdoutHas);
+        QFETCH(QString, stderrHas);
+        QFETCH(QString, check);
+
+        std::vector<std::unique_ptr<sim::PtySign>> hosted;
+        std::vector<Child> bridges;  // killed before the signs they lead to close
+        QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
+        for (const QString &kind : signs.split(u',', Qt::SkipEmptyParts)) {
+            auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
+            if (kind == u"silent")
+                sign->sign().setFault({sim::FaultKind::Silent, 0});
+            if (kind == u"mute")
+                sign->sign().setFault({sim::FaultKind::SilentAfter, 1});
+            if (kind == u"slow")
+                sign->setPaceBaud(2400);  // a few seconds for the whole program
+            QVERIFY2(sign->open(), qPrintable(sign->errorString()));
+            if (kind == u"bridged") {
+                const QString link = m_dir.filePath(QStringLiteral("bridge"));
+                const QString failed = bridge(sign->slavePath(), link, bridges);
+                QVERIFY2(failed.isEmpty(), qPrintable(failed));
+                ports.append(link);
+            } else {
+                ports.append(sign->slavePath());
+            }
+            hosted.push_back(std::move(sign));
+        }
+        if (!preload.isEmpty())
+            program(hosted.front()->sign(), preload == u"good" ? m_good : m_other);
+        const auto expand = [&](QString text, bool pattern) {
+            const auto put = [&](const char *mark, const QString &value) {
+                text.replace(QLatin1String(mark), pattern ? QRegularExpression::escape(value) : value);
+            };
+            put("@D", m_dir.path());
+            for (qsizetype i = 1; i < ports.size(); ++i)
+                put(i == 1 ? "@1" : "@2", ports.at(i));
+            return text;
+        };
+        for (QString &arg : args)
+            arg = expand(arg, false);
+
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZANTOLUX_PORTS"), ports.join(u':'));
+        cli.setProcessEnvironment(env);
+        QByteArray err;
+        connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
+        QSignalSpy finished(&cli, &QProcess::finished);
+        std::optional<QSignalSpy> probed;
+        if (check == u"interrupt-scan")
+            probed.emplace(hosted.front().get(), &sim::PtySign::frameHandled);
+        cli.start(QStringLiteral(ZANTOLUX_CLI), args);
+        QVERIFY(cli.waitForStarted(kWaitMs));
+        cli.write(input == "@tsv" ? m_goodTsv : input);
+        cli.closeWriteChannel();
+        if (check.startsWith(u"interrupt")) {
+            // Ctrl-C once the first page is on the sign, or while the probe waits for its answer.
+            if (check == u"interrupt")
+                QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
+            else
+                QVERIFY(probed->count() > 0 || probed->wait(kWaitMs));
+            QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
+        }
+        QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
+        err += cli.readAllStandardError();
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(cli.exitCode() == exitCode, qPrintable(QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
+                                                            .arg(cli.exitCode()).arg(out, QString::fromUtf8(err))));
+        for (const QString &pattern : stdoutHas) {
+            const QRegularExpression re(expand(pattern, true), QRegularExpression::MultilineOption);
+            QVERIFY2(re.match(out).hasMatch(), qPrintable(pattern + QStringLiteral("\nnot in:\n") + out));
+        }
+        QVERIFY2(QString::fromUtf8(err).contains(expand(stderrHas, false)), err.constData());
+
+        if (check == u"holds-good")
+            QVERIFY(holds(hosted.front()->sign(), m_good));
+        if (check == u"nothing-sent")
+            QCOMPARE(hosted.front()->sign().framesWritten(), 0);
+        if (check == u"existing-kept") {
+            QFile file(m_dir.filePath(QStringLiteral("existing.zlx")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), m_otherBytes);
+        }
+        if (check == u"read-good") {
+            QFile file(m_dir.filePath(QStringLiteral("out.zlx")));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const auto lines = project::decodeLines(file.readAll());
+            QVERIFY(lines);
+            QCOMPARE(lines->size(), 20 * MessageStore::kRowsPerPage);
+            // What a Send wrote, cut page included, is what comes back.
+            MessageStore read;
+            project::load(*lines, read);
+            program(hosted.front()->sign(), read);
+            QVERIFY(holds(hosted.front()->sign(), m_good));
+        }
+    }
 
 private:
     void write(const QString &name, const QByteArray &bytes)
@@ -140,189 +319,6 @@ private:
     QByteArray m_otherBytes;
     QByteArray m_goodTsv;
 };
-
-void TestCli::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    m_good = storeOf(goodProject());
-    const QByteArray other = entry::make(2, 3, '1', "Otro programa") + "\r\n";
-    m_other = storeOf(other);
-    m_otherBytes = other;
-    write(QStringLiteral("good.zlx"), goodProject());
-    write(QStringLiteral("other.zlx"), other);
-    write(QStringLiteral("existing.zlx"), other);
-    write(QStringLiteral("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n");  // page 21 only
-    write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
-    // The show format of good.zlx, for the row that sends it back through stdin.
-    QProcess show;
-    show.start(QStringLiteral(ZANTOLUX_CLI), {QStringLiteral("show"), m_dir.filePath(QStringLiteral("good.zlx"))});
-    QVERIFY(show.waitForFinished(kWaitMs));
-    QCOMPARE(show.exitCode(), 0);
-    m_goodTsv = show.readAllStandardOutput();
-}
-
-void TestCli::commandLine_data()
-{
-    QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow,
-                                            // bridged (a z20 reached through socat over TCP)
-    QTest::addColumn<QString>("preload");   // good or other: the first sign already holds it
-    QTest::addColumn<QStringList>("args");  // @1 @2: the signs' devices, @D: the test's folder
-    QTest::addColumn<QByteArray>("input");  // stdin; "@tsv" is good.zlx in the show format
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("stdoutHas");  // patterns, each matching a line
-    QTest::addColumn<QString>("stderrHas");
-    QTest::addColumn<QString>("check");  // what must hold afterwards
-
-    const auto row = [](const char *name, const char *signs, const char *preload, const QString &args,
-                        int code, const QStringList &out, const char *err = "", const char *check = "",
-                        const QByteArray &input = {}) {
-        QTest::newRow(name) << QString::fromLatin1(signs) << QString::fromLatin1(preload)
-                            << args.split(u' ') << input << code << out << QString::fromUtf8(err)
-                            << QString::fromLatin1(check);
-    };
-    // COM1 is a device that does not exist, COM2 the first sign, COM3 the second.
-    row("ports", "z20", "", "ports", 0, {"^COM1\t@D/missing$", "^COM2\t@1$"});
-    row("detect by scan", "z20,z40", "", "detect", 0, {"^Z20\tCOM2\t@1\t20$"});
-    row("detect two json", "z20,z40", "", "detect --json --port @1 --port COM3", 0,
-        {R"(^\{"model":20,"pages":20,"path":"@1","port":"@1","result":"ok"\}$)",
-         R"(^\{"model":40,"pages":40,"path":"@2","port":"COM3","result":"ok"\}$)"});
-    row("send cut page json", "z20", "other", "send @D/good.zlx --json --port COM2", 0,
-        {R"(^\{"cut_pages":\[2\],"frames":19,"model":20,"path":"@1","port":"COM2","result":"ok","seconds":[0-9.e-]+\}$)"},
-        "page 2 cut", "holds-good");
-    row("send show format from stdin", "z20", "other", "send - -q", 0, {"^COM2\tok\tframes 19"}, "", "holds-good",
-        "@tsv");
-    row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
-    row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
-    row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
-    row("read takes one sign", "", "", "read @D/out.zlx --port a --port b", 1, {}, "read works on one sign only");
-    row("file missing", "z20", "", "send @D/none.zlx --json --port @1", 2,
-        {R"("path":null,"port":"@1","result":"bad-file")"}, "none.zlx", "nothing-sent");
-    row("bad tsv line", "z20", "", "verify @D/bad.tsv", 2, {}, "bad.tsv: line 2: the row must be 1 to 20", "nothing-sent");
-    row("silent named port", "silent", "", "detect --json --port @1", 4,
-        {R"("model":null,"pages":null,"path":"@1","port":"@1","result":"no-sign"\}$)"});
-    row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
-        {"^@1\tok\tframes 19", "^@2\ttimeout$"}, "@2: the sign did not answer", "holds-good");
-    row("send through a tcp bridge", "bridged", "other", "send @D/good.zlx --port @1", 0, {"^@1\tok\tframes 19"},
-        "", "holds-good");
-    row("read", "z20", "good", "read @D/out.zlx", 0, {"^COM2\tok$"}, "", "read-good");
-    row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
-        "existing-kept");
-    row("read unwritable", "z20", "good", "read @D/nodir/out.zlx", 6, {"write-failed"});
-    row("show with cut page, shortest timeout", "", "", "show @D/good.zlx --timeout 1", 0,
-        {"^3\t1\tParpadeo\t2\t1\tMañana$", "^page 1: 60 of 1024 bytes$", "^page 2: 1205 of 1024 bytes, cut: 181 bytes over$"});
-    row("show, a page past the sign's", "", "", "show @D/far.zlx", 0, {R"(\A21\t1\tTexto Fijo\t2\t1\tx\n\z)"});
-    row("send, a page past the sign's", "z20", "", "send @D/far.zlx --port @1", 0, {"^@1\tok\tframes 1\t"},
-        "page 21: rows not sent");
-    row("ctrl-c", "slow", "", "send @D/good.zlx --json --port @1", 5,
-        {R"("frames":[1-9][0-9]*,.*"port":"@1","result":"port-lost")"}, "interrupted", "interrupt");
-    row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tport-lost$"},
-        "interrupted", "interrupt-scan");
-}
-
-void TestCli::commandLine()
-{
-    QFETCH(QString, signs);
-    QFETCH(QString, preload);
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, input);
-    QFETCH(int, exitCode);
-    QFETCH(QStringList, stdoutHas);
-    QFETCH(QString, stderrHas);
-    QFETCH(QString, check);
-
-    std::vector<std::unique_ptr<sim::PtySign>> hosted;
-    std::vector<Child> bridges;  // killed before the signs they lead to close
-    QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
-    for (const QString &kind : signs.split(u',', Qt::SkipEmptyParts)) {
-        auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
-        if (kind == u"silent")
-            sign->sign().setFault({sim::FaultKind::Silent, 0});
-        if (kind == u"mute")
-            sign->sign().setFault({sim::FaultKind::SilentAfter, 1});
-        if (kind == u"slow")
-            sign->setPaceBaud(2400);  // a few seconds for the whole program
-        QVERIFY2(sign->open(), qPrintable(sign->errorString()));
-        if (kind == u"bridged") {
-            const QString link = m_dir.filePath(QStringLiteral("bridge"));
-            const QString failed = bridge(sign->slavePath(), link, bridges);
-            QVERIFY2(failed.isEmpty(), qPrintable(failed));
-            ports.append(link);
-        } else {
-            ports.append(sign->slavePath());
-        }
-        hosted.push_back(std::move(sign));
-    }
-    if (!preload.isEmpty())
-        program(hosted.front()->sign(), preload == u"good" ? m_good : m_other);
-    const auto expand = [&](QString text, bool pattern) {
-        const auto put = [&](const char *mark, const QString &value) {
-            text.replace(QLatin1String(mark), pattern ? QRegularExpression::escape(value) : value);
-        };
-        put("@D", m_dir.path());
-        for (qsizetype i = 1; i < ports.size(); ++i)
-            put(i == 1 ? "@1" : "@2", ports.at(i));
-        return text;
-    };
-    for (QString &arg : args)
-        arg = expand(arg, false);
-
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ZANTOLUX_PORTS"), ports.join(u':'));
-    cli.setProcessEnvironment(env);
-    QByteArray err;
-    connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
-    QSignalSpy finished(&cli, &QProcess::finished);
-    std::optional<QSignalSpy> probed;
-    if (check == u"interrupt-scan")
-        probed.emplace(hosted.front().get(), &sim::PtySign::frameHandled);
-    cli.start(QStringLiteral(ZANTOLUX_CLI), args);
-    QVERIFY(cli.waitForStarted(kWaitMs));
-    cli.write(input == "@tsv" ? m_goodTsv : input);
-    cli.closeWriteChannel();
-    if (check.startsWith(u"interrupt")) {
-        // Ctrl-C once the first page is on the sign, or while the probe waits for its answer.
-        if (check == u"interrupt")
-            QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
-        else
-            QVERIFY(probed->count() > 0 || probed->wait(kWaitMs));
-        QCOMPARE(::kill(pid_t(cli.processId()), SIGINT), 0);
-    }
-    QVERIFY(finished.count() == 1 || finished.wait(kWaitMs));
-    err += cli.readAllStandardError();
-    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
-
-    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(cli.exitCode() == exitCode, qPrintable(QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
-                                                        .arg(cli.exitCode()).arg(out, QString::fromUtf8(err))));
-    for (const QString &pattern : stdoutHas) {
-        const QRegularExpression re(expand(pattern, true), QRegularExpression::MultilineOption);
-        QVERIFY2(re.match(out).hasMatch(), qPrintable(pattern + QStringLiteral("\nnot in:\n") + out));
-    }
-    QVERIFY2(QString::fromUtf8(err).contains(expand(stderrHas, false)), err.constData());
-
-    if (check == u"holds-good")
-        QVERIFY(holds(hosted.front()->sign(), m_good));
-    if (check == u"nothing-sent")
-        QCOMPARE(hosted.front()->sign().framesWritten(), 0);
-    if (check == u"existing-kept") {
-        QFile file(m_dir.filePath(QStringLiteral("existing.zlx")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), m_otherBytes);
-    }
-    if (check == u"read-good") {
-        QFile file(m_dir.filePath(QStringLiteral("out.zlx")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto lines = project::decodeLines(file.readAll());
-        QVERIFY(lines);
-        QCOMPARE(lines->size(), 20 * MessageStore::kRowsPerPage);
-        // What a Send wrote, cut page included, is what comes back.
-        MessageStore read;
-        project::load(*lines, read);
-        program(hosted.front()->sign(), read);
-        QVERIFY(holds(hosted.front()->sign(), m_good));
-    }
-}
 
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"

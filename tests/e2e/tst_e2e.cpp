@@ -114,96 +114,92 @@ class TestE2E : public QObject
 {
     Q_OBJECT
 private slots:
-    void sendDuringReadSendsWhatTheEditorHolds();
-    void faults_data();
-    void faults();
-};
-
-// The pages typed during the read-back go out whole, and the read answer on the line is not
-// taken for frame 0's acknowledgement.
-void TestE2E::sendDuringReadSendsWhatTheEditorHolds()
-{
-    Window w;
-    QVERIFY(w.detect());
-    w.put(program("", 4, 80));  // four pages of two blocks: a long read-back at 2400 baud
-    w.sign.setPaceBaud(2400);
-    QSignalSpy progress(w.form->link(), &SignLink::progress);
-    w.taken.clear();
-    w.form->cmdLeer->click();
-    QVERIFY(progress.wait(3000));
-    MessageStore expected;
-    w.type(0, 3, QStringLiteral("uno"), expected);
-    w.type(1, 4, QStringLiteral("dos"), expected);
-    w.editor().cmdSubir()->click();
-    w.type(0, 5, QStringLiteral("tres"), expected);
-    for (int i = 0; i < 10 && w.taken.size() < 2; ++i)
-        w.taken.wait(1000);  // the second read request: its answer is on the line now
-    QCOMPARE(w.taken.size(), 2);
-    QVERIFY(w.form->link()->readBusy());
-    w.form->cmdEnviar->click();
-    QVERIFY(w.endedCount(2));
-    QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
-    QCOMPARE(w.form->store(), expected);
-    QVERIFY(w.signHolds(expected));
-}
-
-void TestE2E::faults_data()
-{
-    QTest::addColumn<Exchange>("exchange");
-    QTest::addColumn<sim::Fault>("fault");
-    QTest::addColumn<bool>("vanish");  // the pty closes once the first answer is in
-    QTest::addColumn<Outcome>("outcome");
-    QTest::newRow("silent sign") << Exchange::Send << sim::Fault{FaultKind::Silent, 0} << false << Outcome::Timeout;
-    QTest::newRow("bad read mark") << Exchange::Read << sim::Fault{FaultKind::BadReadMarkAt, 2} << false << Outcome::WrongAnswer;
-    QTest::newRow("port lost mid-read") << Exchange::Read << sim::Fault{} << true << Outcome::PortLost;
-}
-
-void TestE2E::faults()
-{
-    QFETCH(Exchange, exchange);
-    QFETCH(sim::Fault, fault);
-    QFETCH(bool, vanish);
-    Window w;
-    QVERIFY(w.detect());
-    const MessageStore editor = program("editor", 3);
-    w.form->store() = editor;
-    w.put(program("sign", 3));
-    w.sign.sign().setFault(fault);
-    w.sign.setPaceBaud(vanish ? 2400 : 0);  // slow enough to pull the port mid-exchange
-    QSignalSpy progress(w.form->link(), &SignLink::progress);
-    if (exchange == Exchange::Send)
-        QCOMPARE(w.session().send().refusal, Refusal::None);
-    else
-        QCOMPARE(w.session().read(), Refusal::None);
-    if (vanish) {
-        QVERIFY(progress.wait(2000));
-        w.sign.closePty();
-    }
-    QVERIFY(w.endedCount(1));
-    QFETCH(Outcome, outcome);
-    QCOMPARE(w.ended, (QList<Ended>{{exchange, outcome}}));
-    QCOMPARE(w.form->link()->mode(), LinkMode::Idle);
-    // The editor keeps its program; a failed read-back gives it back.
-    QCOMPARE(w.form->store(), editor);
-    QCOMPARE(w.reports.constFirst().givenBack.has_value(), exchange == Exchange::Read);
-    QCOMPARE(w.sign.sign().endFramesSeen(), 0);
-    w.sign.sign().setFault({});
-    w.sign.setPaceBaud(0);
-    if (vanish) {
-        QVERIFY(!w.form->link()->signDetected());
-        QVERIFY(w.sign.open(w.link));
+    // The pages typed during the read-back go out whole, and the read answer on the line is not
+    // taken for frame 0's acknowledgement.
+    void sendDuringReadSendsWhatTheEditorHolds()
+    {
+        Window w;
         QVERIFY(w.detect());
+        w.put(program("", 4, 80));  // four pages of two blocks: a long read-back at 2400 baud
+        w.sign.setPaceBaud(2400);
+        QSignalSpy progress(w.form->link(), &SignLink::progress);
+        w.taken.clear();
+        w.form->cmdLeer->click();
+        QVERIFY(progress.wait(3000));
+        MessageStore expected;
+        w.type(0, 3, QStringLiteral("uno"), expected);
+        w.type(1, 4, QStringLiteral("dos"), expected);
+        w.editor().cmdSubir()->click();
+        w.type(0, 5, QStringLiteral("tres"), expected);
+        for (int i = 0; i < 10 && w.taken.size() < 2; ++i)
+            w.taken.wait(1000);  // the second read request: its answer is on the line now
+        QCOMPARE(w.taken.size(), 2);
+        QVERIFY(w.form->link()->readBusy());
+        w.form->cmdEnviar->click();
+        QVERIFY(w.endedCount(2));
+        QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
+        QCOMPARE(w.form->store(), expected);
+        QVERIFY(w.signHolds(expected));
     }
-    // Then a program goes out and comes back whole.
-    QCOMPARE(w.session().send().refusal, Refusal::None);
-    QVERIFY(w.endedCount(2));
-    QVERIFY(w.signHolds(editor));
-    w.form->store() = program("other", 1);
-    QCOMPARE(w.session().read(), Refusal::None);
-    QVERIFY(w.endedCount(3));
-    QCOMPARE(w.ended.mid(1), (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
-    QCOMPARE(w.form->store(), editor);
-}
+
+    void faults_data()
+    {
+        QTest::addColumn<Exchange>("exchange");
+        QTest::addColumn<sim::Fault>("fault");
+        QTest::addColumn<bool>("vanish");  // the pty closes once the first answer is in
+        QTest::addColumn<Outcome>("outcome");
+        QTest::newRow("silent sign") << Exchange::Send << sim::Fault{FaultKind::Silent, 0} << false << Outcome::Timeout;
+        QTest::newRow("bad read mark") << Exchange::Read << sim::Fault{FaultKind::BadReadMarkAt, 2} << false << Outcome::WrongAnswer;
+        QTest::newRow("port lost mid-read") << Exchange::Read << sim::Fault{} << true << Outcome::PortLost;
+    }
+
+    void faults()
+    {
+        QFETCH(Exchange, exchange);
+        QFETCH(sim::Fault, fault);
+        QFETCH(bool, vanish);
+        Window w;
+        QVERIFY(w.detect());
+        const MessageStore editor = program("editor", 3);
+        w.form->store() = editor;
+        w.put(program("sign", 3));
+        w.sign.sign().setFault(fault);
+        w.sign.setPaceBaud(vanish ? 2400 : 0);  // slow enough to pull the port mid-exchange
+        QSignalSpy progress(w.form->link(), &SignLink::progress);
+        if (exchange == Exchange::Send)
+            QCOMPARE(w.session().send().refusal, Refusal::None);
+        else
+            QCOMPARE(w.session().read(), Refusal::None);
+        if (vanish) {
+            QVERIFY(progress.wait(2000));
+            w.sign.closePty();
+        }
+        QVERIFY(w.endedCount(1));
+        QFETCH(Outcome, outcome);
+        QCOMPARE(w.ended, (QList<Ended>{{exchange, outcome}}));
+        QCOMPARE(w.form->link()->mode(), LinkMode::Idle);
+        // The editor keeps its program; a failed read-back gives it back.
+        QCOMPARE(w.form->store(), editor);
+        QCOMPARE(w.reports.constFirst().givenBack.has_value(), exchange == Exchange::Read);
+        QCOMPARE(w.sign.sign().endFramesSeen(), 0);
+        w.sign.sign().setFault({});
+        w.sign.setPaceBaud(0);
+        if (vanish) {
+            QVERIFY(!w.form->link()->signDetected());
+            QVERIFY(w.sign.open(w.link));
+            QVERIFY(w.detect());
+        }
+        // Then a program goes out and comes back whole.
+        QCOMPARE(w.session().send().refusal, Refusal::None);
+        QVERIFY(w.endedCount(2));
+        QVERIFY(w.signHolds(editor));
+        w.form->store() = program("other", 1);
+        QCOMPARE(w.session().read(), Refusal::None);
+        QVERIFY(w.endedCount(3));
+        QCOMPARE(w.ended.mid(1), (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
+        QCOMPARE(w.form->store(), editor);
+    }
+};
 
 QTEST_MAIN(TestE2E)
 #include "tst_e2e.moc"

@@ -110,334 +110,321 @@ class TestLink : public QObject
 {
     Q_OBJECT
 private slots:
-    void readBack_data();
-    void readBack();
-    void scanPass();
-    void detection_data();
-    void detection();
-    void exchangeEndings_data();
-    void exchangeEndings();
-    void exchangeOverAnother_data();
-    void exchangeOverAnother();
-    void readOutcomes_data();
-    void readOutcomes();
-    void portMap();
-};
+    void readBack_data()
+    {
+        QTest::addColumn<SignModel>("model");
+        QTest::addColumn<Memory>("memory");
+        QTest::addColumn<QStringList>("requests");  // address high/low of each request, hex
+        QTest::addColumn<QList<QByteArray>>("images");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<int>("foreignPage");
+        QTest::addColumn<QByteArray>("spoiled");  // replaces the last request's answer
 
-void TestLink::readBack_data()
-{
-    QTest::addColumn<SignModel>("model");
-    QTest::addColumn<Memory>("memory");
-    QTest::addColumn<QStringList>("requests");  // address high/low of each request, hex
-    QTest::addColumn<QList<QByteArray>>("images");
-    QTest::addColumn<Outcome>("outcome");
-    QTest::addColumn<int>("foreignPage");
-    QTest::addColumn<QByteArray>("spoiled");  // replaces the last request's answer
-
-    const QByteArray none;
-    QTest::newRow("no program: the first block is the end marker")
-        << kZ20 << Memory{} << QStringList{"1800"} << QList<QByteArray>{} << Outcome::Completed << -1 << none;
-    Memory three;
-    for (int p = 0; p < 3; ++p)
-        three.put(kZ20, p, page(p + 1, "ABC"));
-    const QList<QByteArray> threeImages{page(1, "ABC"), page(2, "ABC"), page(3, "ABC")};
-    QTest::newRow("three short pages") << kZ20 << three << QStringList{"1800", "1c00", "2000", "2400"}
-                                       << threeImages << Outcome::Completed << -1 << none;
-    // A page without a pair of 0 bytes is read to its last block; 0xFF at a unit start is text.
-    QByteArray long40 = page(1, {}, 0) + QByteArray(512 - 14, 'x');
-    long40[256] = char(0xFF);
-    QTest::newRow("a full page ends after its last block")
-        << kZ40 << Memory{}.put(kZ40, 0, long40)
-        << QStringList{"1800", "1840", "1880", "18c0", "1900", "1940", "1980", "19c0", "1a00"}
-        << QList<QByteArray>{long40} << Outcome::Completed << -1 << none;
-    // The pair of 0 bytes that ends a page straddles two blocks.
-    const QByteArray straddling = page(1, QByteArray(46, 'y'));
-    QTest::newRow("a pair of 0 bytes split over two blocks")
-        << kZ20 << Memory{}.put(kZ20, 0, straddling + QByteArray(10, 'z')) << QStringList{"1800", "1840", "1c00"}
-        << QList<QByteArray>{straddling} << Outcome::Completed << -1 << none;
-    QTest::newRow("page 2 without its title row")
-        << kZ20 << Memory(three).put(kZ20, 1, "garbage from elsewhere") << QStringList{"1800", "1c00"}
-        << threeImages.mid(0, 1) << Outcome::ForeignPage << 1 << none;
-    QTest::newRow("bad mark at the second block") << kZ20 << three << QStringList{"1800", "1c00"}
-                                                  << threeImages.mid(0, 1) << Outcome::WrongAnswer << -1 << QByteArray(66, '\0');
-    QTest::newRow("an answer one byte short") << kZ20 << three << QStringList{"1800"} << QList<QByteArray>{}
-                                              << Outcome::WrongAnswer << -1 << kAck + QByteArray(63, 'a');
-    Memory every;
-    QStringList everyRequest;
-    QList<QByteArray> everyImage;
-    for (int p = 0; p < 40; ++p) {
-        every.put(kZ40, p, page(p + 1, "ABC"));
-        everyRequest << QString::number(24 + 2 * p, 16) + QStringLiteral("00");
-        everyImage << page(p + 1, "ABC");
+        const QByteArray none;
+        QTest::newRow("no program: the first block is the end marker")
+            << kZ20 << Memory{} << QStringList{"1800"} << QList<QByteArray>{} << Outcome::Completed << -1 << none;
+        Memory three;
+        for (int p = 0; p < 3; ++p)
+            three.put(kZ20, p, page(p + 1, "ABC"));
+        const QList<QByteArray> threeImages{page(1, "ABC"), page(2, "ABC"), page(3, "ABC")};
+        QTest::newRow("three short pages") << kZ20 << three << QStringList{"1800", "1c00", "2000", "2400"}
+                                           << threeImages << Outcome::Completed << -1 << none;
+        // A page without a pair of 0 bytes is read to its last block; 0xFF at a unit start is text.
+        QByteArray long40 = page(1, {}, 0) + QByteArray(512 - 14, 'x');
+        long40[256] = char(0xFF);
+        QTest::newRow("a full page ends after its last block")
+            << kZ40 << Memory{}.put(kZ40, 0, long40)
+            << QStringList{"1800", "1840", "1880", "18c0", "1900", "1940", "1980", "19c0", "1a00"}
+            << QList<QByteArray>{long40} << Outcome::Completed << -1 << none;
+        // The pair of 0 bytes that ends a page straddles two blocks.
+        const QByteArray straddling = page(1, QByteArray(46, 'y'));
+        QTest::newRow("a pair of 0 bytes split over two blocks")
+            << kZ20 << Memory{}.put(kZ20, 0, straddling + QByteArray(10, 'z')) << QStringList{"1800", "1840", "1c00"}
+            << QList<QByteArray>{straddling} << Outcome::Completed << -1 << none;
+        QTest::newRow("page 2 without its title row")
+            << kZ20 << Memory(three).put(kZ20, 1, "garbage from elsewhere") << QStringList{"1800", "1c00"}
+            << threeImages.mid(0, 1) << Outcome::ForeignPage << 1 << none;
+        QTest::newRow("bad mark at the second block") << kZ20 << three << QStringList{"1800", "1c00"}
+                                                      << threeImages.mid(0, 1) << Outcome::WrongAnswer << -1 << QByteArray(66, '\0');
+        QTest::newRow("an answer one byte short") << kZ20 << three << QStringList{"1800"} << QList<QByteArray>{}
+                                                  << Outcome::WrongAnswer << -1 << kAck + QByteArray(63, 'a');
+        Memory every;
+        QStringList everyRequest;
+        QList<QByteArray> everyImage;
+        for (int p = 0; p < 40; ++p) {
+            every.put(kZ40, p, page(p + 1, "ABC"));
+            everyRequest << QString::number(24 + 2 * p, 16) + QStringLiteral("00");
+            everyImage << page(p + 1, "ABC");
+        }
+        QTest::newRow("every page of the 40-page model, no end marker")
+            << kZ40 << every << everyRequest << everyImage << Outcome::Completed << -1 << none;
     }
-    QTest::newRow("every page of the 40-page model, no end marker")
-        << kZ40 << every << everyRequest << everyImage << Outcome::Completed << -1 << none;
-}
 
-void TestLink::readBack()
-{
-    QFETCH(SignModel, model);
-    QFETCH(Memory, memory);
-    QFETCH(QStringList, requests);
-    QFETCH(QList<QByteArray>, images);
-    QFETCH(QByteArray, spoiled);
-    ReadBackStepper reader(model);
-    QStringList asked;
-    Step step = reader.start();
-    for (int guard = 0; !step.outcome && guard < 400; ++guard) {
-        QVERIFY(step.awaitAnswer);
-        QCOMPARE(step.write.size(), 7);
-        asked << QString::fromLatin1(step.write.mid(3, 2).toHex());
-        const bool spoil = !spoiled.isNull() && asked.size() == requests.size();
-        step = reader.answer(spoil ? spoiled : memory.answer(step.write));
+    void readBack()
+    {
+        QFETCH(SignModel, model);
+        QFETCH(Memory, memory);
+        QFETCH(QStringList, requests);
+        QFETCH(QList<QByteArray>, images);
+        QFETCH(QByteArray, spoiled);
+        ReadBackStepper reader(model);
+        QStringList asked;
+        Step step = reader.start();
+        for (int guard = 0; !step.outcome && guard < 400; ++guard) {
+            QVERIFY(step.awaitAnswer);
+            QCOMPARE(step.write.size(), 7);
+            asked << QString::fromLatin1(step.write.mid(3, 2).toHex());
+            const bool spoil = !spoiled.isNull() && asked.size() == requests.size();
+            step = reader.answer(spoil ? spoiled : memory.answer(step.write));
+        }
+        QCOMPARE(asked, requests);
+        QTEST(*step.outcome, "outcome");
+        QTEST(reader.foreignPage(), "foreignPage");
+        // A page read back keeps the first 0 of the pair that ends it; the pages after are empty.
+        for (QByteArray &image : images)
+            image.chop(image.endsWith(QByteArray(2, '\0')) ? 1 : 0);
+        images.resize(model.pageCount);
+        QCOMPARE(reader.images(), images);
     }
-    QCOMPARE(asked, requests);
-    QTEST(*step.outcome, "outcome");
-    QTEST(reader.foreignPage(), "foreignPage");
-    // A page read back keeps the first 0 of the pair that ends it; the pages after are empty.
-    for (QByteArray &image : images)
-        image.chop(image.endsWith(QByteArray(2, '\0')) ? 1 : 0);
-    images.resize(model.pageCount);
-    QCOMPARE(reader.images(), images);
-}
 
-void TestLink::scanPass()
-{
-    Rig rig;
-    rig.port.existing = {2, 39, 40};
-    rig.port.refusing = {5};
-    QCOMPARE(rig.timer2.interval(), 1000ms);
-    for (int pass = 0; pass < 2; ++pass) {
-        rig.port.writePorts.clear();
-        QVERIFY(rig.timer2.fire());
-        QCOMPARE(rig.link.mode(), LinkMode::Detect);
-        QCOMPARE(rig.timer1.interval(), 100ms);
-        int steps = 0;
-        while (rig.timer1.fire() && steps < 100)
-            ++steps;
-        // COM1 to COM39 get a 100 ms window each; COM40 is probed as the pass ends.
-        QCOMPARE(steps, 39);
-        QCOMPARE(rig.port.writePorts, (QList<int>{2, 39, 40}));
-        QCOMPARE(rig.port.writes.constLast(), hex("a5050100000200"));
-        QCOMPARE(rig.link.mode(), LinkMode::Idle);
+    void scanPass()
+    {
+        Rig rig;
+        rig.port.existing = {2, 39, 40};
+        rig.port.refusing = {5};
+        QCOMPARE(rig.timer2.interval(), 1000ms);
+        for (int pass = 0; pass < 2; ++pass) {
+            rig.port.writePorts.clear();
+            QVERIFY(rig.timer2.fire());
+            QCOMPARE(rig.link.mode(), LinkMode::Detect);
+            QCOMPARE(rig.timer1.interval(), 100ms);
+            int steps = 0;
+            while (rig.timer1.fire() && steps < 100)
+                ++steps;
+            // COM1 to COM39 get a 100 ms window each; COM40 is probed as the pass ends.
+            QCOMPARE(steps, 39);
+            QCOMPARE(rig.port.writePorts, (QList<int>{2, 39, 40}));
+            QCOMPARE(rig.port.writes.constLast(), hex("a5050100000200"));
+            QCOMPARE(rig.link.mode(), LinkMode::Idle);
+            QVERIFY(!rig.port.isOpen());
+            QVERIFY(rig.timer2.isEnabled());
+        }
+        QCOMPARE(rig.refused, QStringList{QStringLiteral("/dev/ttyS4")});  // once, not once a pass
+        QVERIFY(!rig.available);
+    }
+
+    void detection_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("pages");  // 0: no model, -1: no sign
+        QTest::newRow("20-page model") << hex("b5010000") << 20;
+        QTest::newRow("40-page model") << hex("b5020000") << 40;
+        QTest::newRow("model code 3") << hex("b5030000") << 0;
+        QTest::newRow("no mark") << hex("00010000") << -1;
+    }
+
+    void detection()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, pages);
+        Rig rig;
+        rig.port.existing = {1, 2, 3};
+        rig.port.setSettings({2400, 512, 512, 1});  // the link sets the line up itself, whatever the port held
+        rig.link.SetUpLink();
+        QVERIFY(rig.timer2.fire() && rig.timer1.fire() && rig.timer1.fire());
+        rig.port.deliver(answer);
+        const bool detected = pages >= 0;
+        QCOMPARE(rig.link.signDetected(), detected);
+        QCOMPARE(rig.available, detected);
+        QCOMPARE(rig.link.model() ? rig.link.model()->pageCount : 0, std::max(pages, 0));
         QVERIFY(!rig.port.isOpen());
-        QVERIFY(rig.timer2.isEnabled());
+        // A found sign ends the scan for good; otherwise it goes on.
+        QCOMPARE(rig.timer1.fire(), !detected);
+        QCOMPARE(rig.timer2.isEnabled(), false);
+        QCOMPARE(rig.link.portNumber(), detected ? 3 : 4);
     }
-    QCOMPARE(rig.refused, QStringList{QStringLiteral("/dev/ttyS4")});  // once, not once a pass
-    QVERIFY(!rig.available);
-}
 
-void TestLink::detection_data()
-{
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<int>("pages");  // 0: no model, -1: no sign
-    QTest::newRow("20-page model") << hex("b5010000") << 20;
-    QTest::newRow("40-page model") << hex("b5020000") << 40;
-    QTest::newRow("model code 3") << hex("b5030000") << 0;
-    QTest::newRow("no mark") << hex("00010000") << -1;
-}
-
-void TestLink::detection()
-{
-    QFETCH(QByteArray, answer);
-    QFETCH(int, pages);
-    Rig rig;
-    rig.port.existing = {1, 2, 3};
-    rig.port.setSettings({2400, 512, 512, 1});  // the link sets the line up itself, whatever the port held
-    rig.link.SetUpLink();
-    QVERIFY(rig.timer2.fire() && rig.timer1.fire() && rig.timer1.fire());
-    rig.port.deliver(answer);
-    const bool detected = pages >= 0;
-    QCOMPARE(rig.link.signDetected(), detected);
-    QCOMPARE(rig.available, detected);
-    QCOMPARE(rig.link.model() ? rig.link.model()->pageCount : 0, std::max(pages, 0));
-    QVERIFY(!rig.port.isOpen());
-    // A found sign ends the scan for good; otherwise it goes on.
-    QCOMPARE(rig.timer1.fire(), !detected);
-    QCOMPARE(rig.timer2.isEnabled(), false);
-    QCOMPARE(rig.link.portNumber(), detected ? 3 : 4);
-}
-
-void TestLink::exchangeEndings_data()
-{
-    QTest::addColumn<Exchange>("exchange");
-    QTest::addColumn<QString>("event");
-    QTest::addColumn<Outcome>("outcome");
-    for (Exchange e : {Exchange::Send, Exchange::Read}) {
-        const QString name = e == Exchange::Send ? "send: " : "read: ";
-        for (const auto &[what, o] : {std::pair{"completes", Outcome::Completed}, {"silence", Outcome::Timeout},
-                                      {"wrong answer", Outcome::WrongAnswer}, {"port vanishes", Outcome::PortLost},
-                                      {"write fails", Outcome::PortLost}, {"device gone", Outcome::PortLost},
-                                      {"device refuses", Outcome::CannotOpen}, {"cancelled", Outcome::Cancelled}})
-            QTest::newRow(qPrintable(name + what)) << e << QString::fromLatin1(what) << o;
+    void exchangeEndings_data()
+    {
+        QTest::addColumn<Exchange>("exchange");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<Outcome>("outcome");
+        for (Exchange e : {Exchange::Send, Exchange::Read}) {
+            const QString name = e == Exchange::Send ? "send: " : "read: ";
+            for (const auto &[what, o] : {std::pair{"completes", Outcome::Completed}, {"silence", Outcome::Timeout},
+                                          {"wrong answer", Outcome::WrongAnswer}, {"port vanishes", Outcome::PortLost},
+                                          {"write fails", Outcome::PortLost}, {"device gone", Outcome::PortLost},
+                                          {"device refuses", Outcome::CannotOpen}, {"cancelled", Outcome::Cancelled}})
+                QTest::newRow(qPrintable(name + what)) << e << QString::fromLatin1(what) << o;
+        }
+        QTest::newRow("send: two acknowledgements at once") << Exchange::Send << "double ack" << Outcome::WrongAnswer;
+        QTest::newRow("send: end frame not drained") << Exchange::Send << "drain fails" << Outcome::PortLost;
     }
-    QTest::newRow("send: two acknowledgements at once") << Exchange::Send << "double ack" << Outcome::WrongAnswer;
-    QTest::newRow("send: end frame not drained") << Exchange::Send << "drain fails" << Outcome::PortLost;
-}
 
-void TestLink::exchangeEndings()
-{
-    QFETCH(Exchange, exchange);
-    QFETCH(QString, event);
-    QFETCH(Outcome, outcome);
-    Rig rig;
-    rig.detect();
-    rig.port.writes.clear();
-    rig.port.writeFails = event == u"write fails";
-    rig.port.drainFails = event == u"drain fails";
-    if (event == u"device gone")
-        rig.port.existing.clear();
-    if (event == u"device refuses")
-        rig.port.refusing = {1};
-    rig.start(exchange);
-    const bool send = exchange == Exchange::Send;
-    if (event == u"completes" || event == u"drain fails") {
-        rig.port.deliver(send ? kAck : block());
-        rig.port.deliver(send ? kAck : QByteArray());
-    } else if (event == u"silence") {
-        QCOMPARE(rig.timer1.interval(), 3000ms);
-        QVERIFY(rig.timer1.fire());
-    } else if (event == u"wrong answer") {
-        rig.port.deliver(QByteArray(send ? 1 : 66, '\0'));
-    } else if (event == u"double ack") {
-        rig.port.deliver(kAck + kAck);
-    } else if (event == u"port vanishes") {
-        rig.port.vanish();
-    } else if (event == u"cancelled") {
-        rig.link.cancel();
-    }
-    QCOMPARE(rig.ended, (QList<Ended>{{exchange, outcome}}));
-    QVERIFY(!rig.port.isOpen());
-    QVERIFY(!rig.timer1.isEnabled());
-    if (outcome == Outcome::Completed && send) {
-        QCOMPARE(rig.port.writes, (QList<QByteArray>{kFrame0, kFrame0, kEnd}));
-        QCOMPARE(rig.port.drains, 1);  // the end frame left before the close
-    }
-    // A lost port sends the link back to looking for the sign; anything else keeps it.
-    const bool lost = outcome == Outcome::PortLost;
-    QCOMPARE(rig.link.signDetected(), !lost);
-    QCOMPARE(rig.available, !lost);
-    QCOMPARE(rig.timer2.isEnabled(), lost);
-    rig.timer1.fire();  // a late tick changes nothing
-    QCOMPARE(rig.ended.size(), 1);
-}
-
-void TestLink::exchangeOverAnother_data()
-{
-    QTest::addColumn<Exchange>("first");
-    QTest::addColumn<bool>("answerArrives");  // or the response time passes
-    QTest::newRow("send during a read, the read answer arrives") << Exchange::Read << true;
-    QTest::newRow("send during a read, the read answer never comes") << Exchange::Read << false;
-    QTest::newRow("read during a send, the acknowledgement arrives") << Exchange::Send << true;
-    QTest::newRow("read during a send, no acknowledgement") << Exchange::Send << false;
-}
-
-void TestLink::exchangeOverAnother()
-{
-    QFETCH(Exchange, first);
-    QFETCH(bool, answerArrives);
-    const QByteArray titleBlock = block(hex("010203") + QByteArray(61, 'x'));  // the read goes on
-    Rig rig;
-    rig.detect();
-    rig.start(first);
-    if (first == Exchange::Read)
-        rig.port.deliver(titleBlock);
-    rig.port.writes.clear();
-    const Exchange second = first == Exchange::Read ? Exchange::Send : Exchange::Read;
-    rig.start(second);
-    QCOMPARE(rig.ended, (QList<Ended>{{first, Outcome::Superseded}}));
-    // Nothing is written until the first exchange's answer is in or its time is up.
-    QVERIFY(rig.link.settling());
-    QVERIFY(rig.port.writes.isEmpty());
-    if (answerArrives) {
-        const QByteArray due = first == Exchange::Read ? titleBlock : kAck;
-        rig.port.deliver(due.chopped(1));
-        QVERIFY(rig.port.writes.isEmpty());  // a part of it is not enough
-        rig.port.deliver(due.right(1));
-    } else {
-        QVERIFY(rig.timer1.fire());
-    }
-    QVERIFY(!rig.link.settling());
-    QCOMPARE(rig.port.writes, QList<QByteArray>{second == Exchange::Send ? kFrame0 : hex("a5050118004000")});
-    // The second exchange then runs as usual.
-    rig.port.deliver(second == Exchange::Send ? kAck : block());
-    rig.port.deliver(second == Exchange::Send ? kAck : QByteArray());
-    QCOMPARE(rig.ended.constLast(), std::make_pair(second, Outcome::Completed));
-}
-
-void TestLink::readOutcomes_data()
-{
-    QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
-    QTest::addColumn<bool>("forget");                 // the operator replaced the program
-    QTest::addColumn<Outcome>("outcome");
-    QTest::addColumn<QByteArray>("page1");            // entry (0, 0) afterwards
-    QTest::addColumn<bool>("givenBack");
-    QTest::addColumn<int>("page");
-    const QByteArray news = block(page(1, "NEW"));
-    const QByteArray garbage = block("written by something else");
-    QTest::newRow("page 2 unreadable: page 1 kept")
-        << QList<QByteArray>{news, garbage} << false << Outcome::ForeignPage << kRead << false << 1;
-    QTest::newRow("page 1 unreadable: earlier program back")
-        << QList<QByteArray>{garbage} << false << Outcome::ForeignPage << kEarlier << true << 0;
-    QTest::newRow("silence") << QList<QByteArray>{news, "tick"} << false << Outcome::Timeout << kEarlier << true << -1;
-    QTest::newRow("silence after the program was replaced")
-        << QList<QByteArray>{"tick"} << true << Outcome::Timeout << QByteArray() << false << -1;
-}
-
-void TestLink::readOutcomes()
-{
-    QFETCH(QList<QByteArray>, answers);
-    Rig rig;
-    rig.detect();
-    QCOMPARE(rig.session.read({3, 7, QStringLiteral("file.zlx")}), Refusal::None);
-    QVERIFY(rig.store.entry(0, 0).isEmpty());
-    QFETCH(bool, forget);
-    if (forget)
-        rig.session.forgetEarlierProgram();
-    for (const QByteArray &answer : answers) {
-        if (answer == "tick")
+    void exchangeEndings()
+    {
+        QFETCH(Exchange, exchange);
+        QFETCH(QString, event);
+        QFETCH(Outcome, outcome);
+        Rig rig;
+        rig.detect();
+        rig.port.writes.clear();
+        rig.port.writeFails = event == u"write fails";
+        rig.port.drainFails = event == u"drain fails";
+        if (event == u"device gone")
+            rig.port.existing.clear();
+        if (event == u"device refuses")
+            rig.port.refusing = {1};
+        rig.start(exchange);
+        const bool send = exchange == Exchange::Send;
+        if (event == u"completes" || event == u"drain fails") {
+            rig.port.deliver(send ? kAck : block());
+            rig.port.deliver(send ? kAck : QByteArray());
+        } else if (event == u"silence") {
+            QCOMPARE(rig.timer1.interval(), 3000ms);
             QVERIFY(rig.timer1.fire());
-        else
-            rig.port.deliver(answer);
+        } else if (event == u"wrong answer") {
+            rig.port.deliver(QByteArray(send ? 1 : 66, '\0'));
+        } else if (event == u"double ack") {
+            rig.port.deliver(kAck + kAck);
+        } else if (event == u"port vanishes") {
+            rig.port.vanish();
+        } else if (event == u"cancelled") {
+            rig.link.cancel();
+        }
+        QCOMPARE(rig.ended, (QList<Ended>{{exchange, outcome}}));
+        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig.timer1.isEnabled());
+        if (outcome == Outcome::Completed && send) {
+            QCOMPARE(rig.port.writes, (QList<QByteArray>{kFrame0, kFrame0, kEnd}));
+            QCOMPARE(rig.port.drains, 1);  // the end frame left before the close
+        }
+        // A lost port sends the link back to looking for the sign; anything else keeps it.
+        const bool lost = outcome == Outcome::PortLost;
+        QCOMPARE(rig.link.signDetected(), !lost);
+        QCOMPARE(rig.available, !lost);
+        QCOMPARE(rig.timer2.isEnabled(), lost);
+        rig.timer1.fire();  // a late tick changes nothing
+        QCOMPARE(rig.ended.size(), 1);
     }
-    QCOMPARE(rig.reports.size(), 1);
-    const ExchangeReport &report = rig.reports.constFirst();
-    QCOMPARE(report.exchange, Exchange::Read);
-    QTEST(report.outcome, "outcome");
-    QTEST(rig.store.entry(0, 0), "page1");
-    QTEST(report.givenBack.has_value(), "givenBack");
-    if (report.givenBack)
-        QCOMPARE(report.givenBack->visibleRows, 7);
-    QTEST(report.page, "page");
-    // The operator is told which program the editor now shows.
-    const QString told = texts::ending(report).message;
-    QCOMPARE(told.contains(QStringLiteral("páginas anteriores")), report.page > 0);
-    QCOMPARE(told.contains(QStringLiteral("vuelto al editor")), report.givenBack.has_value());
-}
 
-void TestLink::portMap()
-{
-    QStringList listed{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS0")};
-    int listings = 0;
-    const PortMap map([&] {
-        ++listings;
-        return listed;
-    });
-    QCOMPARE(map.devicePaths(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
-    QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(map.devicePath(4), QString());
-    QCOMPARE(map.devicePath(0), QString());
-    // Listed afresh at COM1, the start of every scan pass: an adapter plugged in meanwhile counts.
-    listed.append(QStringLiteral("/dev/ttyACM0"));
-    QCOMPARE(map.devicePath(2), QStringLiteral("/dev/ttyS1"));
-    QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyACM0"));
-    QCOMPARE(listings, 2);
-    // Given paths: a relative one against the working folder, an empty one stays empty.
-    const PortMap given = PortMap::fromPaths({"a/../b", "", "/dev/x"});
-    QCOMPARE(given.devicePaths(), (QStringList{QDir::currentPath() + "/b", "", "/dev/x"}));
-    QCOMPARE(given.devicePath(3), QStringLiteral("/dev/x"));
-    QCOMPARE(given.devicePath(4), QString());
-}
+    void exchangeOverAnother_data()
+    {
+        QTest::addColumn<Exchange>("first");
+        QTest::addColumn<bool>("answerArrives");  // or the response time passes
+        QTest::newRow("send during a read, the read answer arrives") << Exchange::Read << true;
+        QTest::newRow("send during a read, the read answer never comes") << Exchange::Read << false;
+        QTest::newRow("read during a send, the acknowledgement arrives") << Exchange::Send << true;
+        QTest::newRow("read during a send, no acknowledgement") << Exchange::Send << false;
+    }
+
+    void exchangeOverAnother()
+    {
+        QFETCH(Exchange, first);
+        QFETCH(bool, answerArrives);
+        const QByteArray titleBlock = block(hex("010203") + QByteArray(61, 'x'));  // the read goes on
+        Rig rig;
+        rig.detect();
+        rig.start(first);
+        if (first == Exchange::Read)
+            rig.port.deliver(titleBlock);
+        rig.port.writes.clear();
+        const Exchange second = first == Exchange::Read ? Exchange::Send : Exchange::Read;
+        rig.start(second);
+        QCOMPARE(rig.ended, (QList<Ended>{{first, Outcome::Superseded}}));
+        // Nothing is written until the first exchange's answer is in or its time is up.
+        QVERIFY(rig.link.settling());
+        QVERIFY(rig.port.writes.isEmpty());
+        if (answerArrives) {
+            const QByteArray due = first == Exchange::Read ? titleBlock : kAck;
+            rig.port.deliver(due.chopped(1));
+            QVERIFY(rig.port.writes.isEmpty());  // a part of it is not enough
+            rig.port.deliver(due.right(1));
+        } else {
+            QVERIFY(rig.timer1.fire());
+        }
+        QVERIFY(!rig.link.settling());
+        QCOMPARE(rig.port.writes, QList<QByteArray>{second == Exchange::Send ? kFrame0 : hex("a5050118004000")});
+        // The second exchange then runs as usual.
+        rig.port.deliver(second == Exchange::Send ? kAck : block());
+        rig.port.deliver(second == Exchange::Send ? kAck : QByteArray());
+        QCOMPARE(rig.ended.constLast(), std::make_pair(second, Outcome::Completed));
+    }
+
+    void readOutcomes_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
+        QTest::addColumn<bool>("forget");                 // the operator replaced the program
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QByteArray>("page1");            // entry (0, 0) afterwards
+        QTest::addColumn<bool>("givenBack");
+        QTest::addColumn<int>("page");
+        const QByteArray news = block(page(1, "NEW"));
+        const QByteArray garbage = block("written by something else");
+        QTest::newRow("page 2 unreadable: page 1 kept")
+            << QList<QByteArray>{news, garbage} << false << Outcome::ForeignPage << kRead << false << 1;
+        QTest::newRow("page 1 unreadable: earlier program back")
+            << QList<QByteArray>{garbage} << false << Outcome::ForeignPage << kEarlier << true << 0;
+        QTest::newRow("silence") << QList<QByteArray>{news, "tick"} << false << Outcome::Timeout << kEarlier << true << -1;
+        QTest::newRow("silence after the program was replaced")
+            << QList<QByteArray>{"tick"} << true << Outcome::Timeout << QByteArray() << false << -1;
+    }
+
+    void readOutcomes()
+    {
+        QFETCH(QList<QByteArray>, answers);
+        Rig rig;
+        rig.detect();
+        QCOMPARE(rig.session.read({3, 7, QStringLiteral("file.zlx")}), Refusal::None);
+        QVERIFY(rig.store.entry(0, 0).isEmpty());
+        QFETCH(bool, forget);
+        if (forget)
+            rig.session.forgetEarlierProgram();
+        for (const QByteArray &answer : answers) {
+            if (answer == "tick")
+                QVERIFY(rig.timer1.fire());
+            else
+                rig.port.deliver(answer);
+        }
+        QCOMPARE(rig.reports.size(), 1);
+        const ExchangeReport &report = rig.reports.constFirst();
+        QCOMPARE(report.exchange, Exchange::Read);
+        QTEST(report.outcome, "outcome");
+        QTEST(rig.store.entry(0, 0), "page1");
+        QTEST(report.givenBack.has_value(), "givenBack");
+        if (report.givenBack)
+            QCOMPARE(report.givenBack->visibleRows, 7);
+        QTEST(report.page, "page");
+        // The operator is told which program the editor now shows.
+        const QString told = texts::ending(report).message;
+        QCOMPARE(told.contains(QStringLiteral("páginas anteriores")), report.page > 0);
+        QCOMPARE(told.contains(QStringLiteral("vuelto al editor")), report.givenBack.has_value());
+    }
+
+    void portMap()
+    {
+        QStringList listed{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS0")};
+        int listings = 0;
+        const PortMap map([&] {
+            ++listings;
+            return listed;
+        });
+        QCOMPARE(map.devicePaths(), (QStringList{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB0"}));
+        QCOMPARE(map.devicePath(3), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(map.devicePath(4), QString());
+        QCOMPARE(map.devicePath(0), QString());
+        // Listed afresh at COM1, the start of every scan pass: an adapter plugged in meanwhile counts.
+        listed.append(QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(map.devicePath(2), QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(map.devicePath(1), QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(listings, 2);
+        // Given paths: a relative one against the working folder, an empty one stays empty.
+        const PortMap given = PortMap::fromPaths({"a/../b", "", "/dev/x"});
+        QCOMPARE(given.devicePaths(), (QStringList{QDir::currentPath() + "/b", "", "/dev/x"}));
+        QCOMPARE(given.devicePath(3), QStringLiteral("/dev/x"));
+        QCOMPARE(given.devicePath(4), QString());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLink)
 #include "tst_link.moc"

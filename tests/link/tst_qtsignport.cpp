@@ -57,102 +57,95 @@ class TestQtSignPort : public QObject
 {
     Q_OBJECT
 private slots:
-    void openingByPath();
-    void vanishedDeviceIsReportedAtOnce();
-    void dataArrivesOnlyAtTheThreshold_data();
-    void dataArrivesOnlyAtTheThreshold();
-    void readLimitAndWriteThenDrainThenCloseDelivers();
-    void tickerStartsWhenGivenAnInterval();
-};
-
-void TestQtSignPort::openingByPath()
-{
-    Pty pty;
-    QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
-    QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
-    port.setPortNumber(2);
-    QCOMPARE(port.open(), OpenResult::Opened);
-    // A device another program holds is busy, not a matter of permissions.
-    QCOMPARE(QtSignPort(PortMap({pty.path})).open(), OpenResult::Failed);
-}
-
-void TestQtSignPort::vanishedDeviceIsReportedAtOnce()
-{
-    auto pty = std::make_unique<Pty>();
-    QtSignPort port(PortMap({pty->path}));
-    QSignalSpy lost(&port, &SignPort::lost);
-    QCOMPARE(port.open(), OpenResult::Opened);
-    QElapsedTimer clock;
-    clock.start();
-    pty.reset();  // both ends of the pty closed, as when an adapter is pulled
-    QVERIFY(lost.wait(500));
-    QCOMPARE_LT(clock.elapsed(), 500);
-    QVERIFY(!port.isOpen());
-}
-
-void TestQtSignPort::dataArrivesOnlyAtTheThreshold_data()
-{
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<QList<int>>("pieces");
-    QTest::addColumn<int>("eventsExpected");
-    QTest::newRow("acknowledgement") << 1 << QList<int>{1} << 1;
-    QTest::newRow("read answer in pieces") << 66 << QList<int>{30, 30, 6} << 1;
-    QTest::newRow("short of the threshold") << 66 << QList<int>{65} << 0;
-}
-
-void TestQtSignPort::dataArrivesOnlyAtTheThreshold()
-{
-    QFETCH(int, threshold);
-    QFETCH(QList<int>, pieces);
-    Pty pty;
-    QtSignPort port(PortMap({pty.path}));
-    port.setReceiveThreshold(threshold);
-    QCOMPARE(port.open(), OpenResult::Opened);
-    QSignalSpy arrived(&port, &SignPort::dataArrived);
-    int total = 0;
-    for (int n : pieces) {
-        pty.send(QByteArray(n, '\xb5'));
-        total += n;
-        QTRY_COMPARE(port.bytesWaiting(), qint64(total));
-        if (total < threshold)
-            QCOMPARE(arrived.count(), 0);
+    void openingByPath()
+    {
+        Pty pty;
+        QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
+        QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
+        port.setPortNumber(2);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        // A device another program holds is busy, not a matter of permissions.
+        QCOMPARE(QtSignPort(PortMap({pty.path})).open(), OpenResult::Failed);
     }
-    QTEST(int(arrived.count()), "eventsExpected");
-    QCOMPARE(port.read().size(), total);
-}
 
-void TestQtSignPort::readLimitAndWriteThenDrainThenCloseDelivers()
-{
-    Pty pty;
-    QtSignPort port(PortMap({pty.path}));
-    port.setSettings(PortSettings{});
-    port.setReceiveThreshold(1);
-    QCOMPARE(port.open(), OpenResult::Opened);
-    pty.send("stale");
-    QTRY_COMPARE(port.bytesWaiting(), qint64(5));
-    port.discardInput();
-    QCOMPARE(port.bytesWaiting(), qint64(0));
-    pty.send(QByteArray(600, 'x'));
-    QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
-    QCOMPARE(port.read().size(), 512);
-    QTRY_COMPARE(port.bytesWaiting(), qint64(88));
+    void vanishedDeviceIsReportedAtOnce()
+    {
+        auto pty = std::make_unique<Pty>();
+        QtSignPort port(PortMap({pty->path}));
+        QSignalSpy lost(&port, &SignPort::lost);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        QElapsedTimer clock;
+        clock.start();
+        pty.reset();  // both ends of the pty closed, as when an adapter is pulled
+        QVERIFY(lost.wait(500));
+        QCOMPARE_LT(clock.elapsed(), 500);
+        QVERIFY(!port.isOpen());
+    }
 
-    QVERIFY(port.write(QByteArray::fromHex("a502b500")));
-    QVERIFY(port.drain());
-    port.close();
-    QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
-    QVERIFY(!port.write("x"));
-}
+    void dataArrivesOnlyAtTheThreshold_data()
+    {
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<QList<int>>("pieces");
+        QTest::addColumn<int>("eventsExpected");
+        QTest::newRow("acknowledgement") << 1 << QList<int>{1} << 1;
+        QTest::newRow("read answer in pieces") << 66 << QList<int>{30, 30, 6} << 1;
+        QTest::newRow("short of the threshold") << 66 << QList<int>{65} << 0;
+    }
 
-void TestQtSignPort::tickerStartsWhenGivenAnInterval()
-{
-    QtTicker ticker;
-    ticker.setEnabled(true);  // an interval of 0 never ticks
-    QSignalSpy ticks(&ticker, &Ticker::tick);
-    ticker.setInterval(1ms);
-    QVERIFY(ticks.wait(1000));
-    QVERIFY(ticker.isEnabled());
-}
+    void dataArrivesOnlyAtTheThreshold()
+    {
+        QFETCH(int, threshold);
+        QFETCH(QList<int>, pieces);
+        Pty pty;
+        QtSignPort port(PortMap({pty.path}));
+        port.setReceiveThreshold(threshold);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        QSignalSpy arrived(&port, &SignPort::dataArrived);
+        int total = 0;
+        for (int n : pieces) {
+            pty.send(QByteArray(n, '\xb5'));
+            total += n;
+            QTRY_COMPARE(port.bytesWaiting(), qint64(total));
+            if (total < threshold)
+                QCOMPARE(arrived.count(), 0);
+        }
+        QTEST(int(arrived.count()), "eventsExpected");
+        QCOMPARE(port.read().size(), total);
+    }
+
+    void readLimitAndWriteThenDrainThenCloseDelivers()
+    {
+        Pty pty;
+        QtSignPort port(PortMap({pty.path}));
+        port.setSettings(PortSettings{});
+        port.setReceiveThreshold(1);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        pty.send("stale");
+        QTRY_COMPARE(port.bytesWaiting(), qint64(5));
+        port.discardInput();
+        QCOMPARE(port.bytesWaiting(), qint64(0));
+        pty.send(QByteArray(600, 'x'));
+        QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
+        QCOMPARE(port.read().size(), 512);
+        QTRY_COMPARE(port.bytesWaiting(), qint64(88));
+
+        QVERIFY(port.write(QByteArray::fromHex("a502b500")));
+        QVERIFY(port.drain());
+        port.close();
+        QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
+        QVERIFY(!port.write("x"));
+    }
+
+    void tickerStartsWhenGivenAnInterval()
+    {
+        QtTicker ticker;
+        ticker.setEnabled(true);  // an interval of 0 never ticks
+        QSignalSpy ticks(&ticker, &Ticker::tick);
+        ticker.setInterval(1ms);
+        QVERIFY(ticks.wait(1000));
+        QVERIFY(ticker.isEnabled());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestQtSignPort)
 #include "tst_qtsignport.moc"

@@ -25,250 +25,239 @@ class tst_Commands : public QObject
 {
     Q_OBJECT
 private slots:
-    void endings_data();
-    void endings();
-    void sendRefused_data();
-    void sendRefused();
-    void save_data();
-    void save();
-    void open_data();
-    void open();
-    void nuevo();
-    void permissionNote();
-};
-
-void tst_Commands::endings_data()
-{
-    QTest::addColumn<bool>("read");
-    QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
-    QTest::addColumn<int>("outcome");
-    QTest::addColumn<bool>("box");
-    QTest::addColumn<QString>("row0");  // the text of row 0 afterwards
-    const QByteArray end = block(QByteArray(1, char(0xFF)));
-    auto row = [](const char *name, bool read, QList<QByteArray> answers, Outcome o, bool box, const char *row0) {
-        QTest::newRow(name) << read << answers << int(o) << box << QString::fromLatin1(row0);
-    };
-    row("send completes", false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE");
-    row("send: wrong answer", false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE");
-    row("send: silence", false, {kAck, "tick"}, Outcome::Timeout, true, "MINE");
-    row("send: port lost", false, {"vanish"}, Outcome::PortLost, true, "MINE");
-    row("read completes", true, {signPage1(), end}, Outcome::Completed, true, "SIGN");
-    row("read: bad mark", true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE");
-    row("read: page 2 unreadable", true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN");
-}
-
-void tst_Commands::endings()
-{
-    QFETCH(bool, read);
-    QFETCH(QList<QByteArray>, answers);
-    QFETCH(int, outcome);
-    QFETCH(bool, box);
-    Form1Harness h;
-    h.detect(1);
-    fillRow(h.editor(), 0, 0, QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("MINE"));
-    h.save(QStringLiteral("prog.zlx"));
-    h.editor().cmdSubir()->click();
-    h.editor().cmdBajar()->click();
-    for (int i = 0; i < 6; ++i)
-        h.editor().cmdAgregar()->click();
-    const int writes = int(h.port->writes.size());
-    (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
-    (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();  // a second click while busy: ignored
-    QCOMPARE(h.port->writes.size(), writes + 1);
-    QCOMPARE(h.form->panelText(1), read ? texts::reading() : texts::sending());
-    QStringList panels;
-    for (const QByteArray &answer : answers) {
-        if (answer == "tick")
-            QVERIFY(h.timer1->fire());
-        else if (answer == "vanish")
-            h.port->vanish();
-        else
-            h.port->deliver(answer);
-        panels << h.form->panelText(1);
+    void endings_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<bool>("box");
+        QTest::addColumn<QString>("row0");  // the text of row 0 afterwards
+        const QByteArray end = block(QByteArray(1, char(0xFF)));
+        auto row = [](const char *name, bool read, QList<QByteArray> answers, Outcome o, bool box, const char *row0) {
+            QTest::newRow(name) << read << answers << int(o) << box << QString::fromLatin1(row0);
+        };
+        row("send completes", false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE");
+        row("send: wrong answer", false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE");
+        row("send: silence", false, {kAck, "tick"}, Outcome::Timeout, true, "MINE");
+        row("send: port lost", false, {"vanish"}, Outcome::PortLost, true, "MINE");
+        row("read completes", true, {signPage1(), end}, Outcome::Completed, true, "SIGN");
+        row("read: bad mark", true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE");
+        row("read: page 2 unreadable", true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN");
     }
-    // Progress shows while the exchange runs, then a statement of how it ended.
-    if (answers.size() > 1)
-        QCOMPARE(panels.constFirst(), read ? texts::readProgress(1, 1) : texts::sendProgress(1));
-    ExchangeReport report;
-    report.exchange = read ? Exchange::Read : Exchange::Send;
-    report.outcome = Outcome(outcome);
-    report.port = 1;
-    report.page = read && report.outcome == Outcome::ForeignPage ? int(answers.size()) - 1 : -1;
-    if (read && report.outcome != Outcome::Completed && report.page != 1)
-        report.givenBack = EditorView{};
-    const texts::Ending ending = texts::ending(report);
-    QCOMPARE(h.form->panelText(1), ending.panel);
-    QCOMPARE(h.boxes->texts(), box ? QStringList{ending.message} : QStringList{});
-    QTEST(h.editor().row(0).Text1->text(), "row0");
-    // A failed read-back gives the program back as the operator left it.
-    QCOMPARE(editortest::visibleRows(h.editor()), read && !report.givenBack ? 4 : 7);
-    QCOMPARE(h.form->panelText(3), read && !report.givenBack ? QString() : h.path("prog.zlx"));
-    QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(ending.panel) <= h.panel(1)->contentsRect().width());
-    // A lost port sends the scan looking again.
-    QCOMPARE(h.form->cmdEnviar->isEnabled(), report.outcome != Outcome::PortLost);
-    if (report.outcome == Outcome::PortLost) {
-        QVERIFY(h.timer2->fire());
-        QCOMPARE(h.form->panelText(2), texts::maker());
-    }
-}
 
-void tst_Commands::sendRefused_data()
-{
-    QTest::addColumn<int>("model");
-    QTest::addColumn<QByteArrayList>("file");  // the program opened from a file, if any
-    QTest::addColumn<QString>("amount");       // of row 1 on the screen
-    QTest::addColumn<QString>("box");          // "": nothing to tell, nothing sent
-    const QByteArrayList none;
-    QTest::newRow("empty first row") << 1 << none << "" << "";
-    QTest::newRow("unknown model") << 3 << none << "" << "modelo";
-    QTest::newRow("invalid row on the screen") << 1 << none << "13" << "página 1, fila 2";
-    // Page 1 is clean; the bad entry is row 2 of page 2, never shown.
-    QByteArrayList file(22);
-    file[0] = file[20] = kExampleEntry;
-    file[21] = "A\x02" "2x";
-    QTest::newRow("entry from a file") << 1 << file << "" << "página 2, fila 2";
-}
-
-void tst_Commands::sendRefused()
-{
-    QFETCH(int, model);
-    QFETCH(QByteArrayList, file);
-    QFETCH(QString, amount);
-    QFETCH(QString, box);
-    Form1Harness h;
-    h.detect(model);
-    if (!file.isEmpty()) {
-        h.writeFile("bad.zlx", projectBytes(file, 40));
-        h.open("bad.zlx");
-    } else if (!box.isEmpty()) {
-        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
-    }
-    if (!amount.isEmpty())
-        fillRow(h.editor(), 1, 0, amount, "2", "DEF");
-    const QString panel = h.form->panelText(1);
-    const auto before = h.port->writes.size();
-    h.form->cmdEnviar->click();
-    QCOMPARE(h.boxes->texts().size(), box.isEmpty() ? 0 : 1);
-    if (!box.isEmpty()) {
-        QCOMPARE(h.boxes->shown[0].icon, MessageIcon::Exclamation);
-        QVERIFY2(h.boxes->shown[0].text.contains(box), qPrintable(h.boxes->shown[0].text));
-    }
-    QCOMPARE(h.port->writes.size(), before);
-    QVERIFY(!h.form->link()->programBusy());
-    QCOMPARE(h.form->panelText(1), panel);
-}
-
-void tst_Commands::save_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("target");  // "": the dialog is cancelled
-    QTest::addColumn<int>("lines");       // 0: nothing written
-    QTest::newRow("20-page sign") << 1 << "p.zlx" << 400;
-    QTest::newRow("before detection: every page") << 0 << "p.zlx" << 800;
-    QTest::newRow("cancelled") << 1 << "" << 0;
-    QTest::newRow("under a regular file") << 1 << "good.zlx/p.zlx" << 0;
-}
-
-void tst_Commands::save()
-{
-    QFETCH(int, code);
-    QFETCH(QString, target);
-    QFETCH(int, lines);
-    Form1Harness h;
-    if (code)
-        h.detect(code);
-    h.save("good.zlx");
-    fillRow(h.editor(), 0, 0, "2", "2", "ABC");
-    h.save(target);
-    QCOMPARE(h.dialogs, QList<FileDialogKind>(2, FileDialogKind::Save));
-    const QString name = h.path(lines ? target : QStringLiteral("good.zlx"));
-    QCOMPARE(h.form->panelText(3), name);
-    QCOMPARE(h.form->projectFileName(), name);
-    QCOMPARE(h.boxes->shown.size(), target.contains('/') ? 1 : 0);
-    if (lines)
-        QCOMPARE(h.readFile(target), projectBytes({kExampleEntry}, lines));
-    QCOMPARE(h.form->store().entry(0, 0), kExampleEntry);  // the shown page is stored all the same
-}
-
-void tst_Commands::open_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("message");
-    QTest::newRow("two rows") << "two.zlx" << false;
-    QTest::newRow("cancelled") << "" << false;
-    QTest::newRow("missing") << "nothere.zlx" << true;
-}
-
-void tst_Commands::open()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, message);
-    Form1Harness h;
-    h.detect(1);
-    // A short entry and a font out of range show empty fields.
-    h.writeFile("two.zlx", projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400));
-    h.form->store().setEntry(1, 0, kExampleEntry);
-    h.editor().cmdAgregar()->click();
-    fillRow(h.editor(), 4, 2, "5", "1", "kept");
-    h.open(name);
-    QCOMPARE(h.dialogs, QList<FileDialogKind>{FileDialogKind::Open});
-    QCOMPARE(h.boxes->shown.size(), message ? 1 : 0);
-    const bool loaded = !name.isEmpty() && !message;
-    QCOMPARE(h.form->store().entry(1, 0), loaded ? QByteArray() : kExampleEntry);
-    QCOMPARE(h.editor().row(4).isVisible(), !loaded);
-    QCOMPARE(h.form->panelText(3), loaded ? h.path(name) : QStringLiteral("Paginas soportadas: 20"));
-    if (!loaded)
-        return;
-    QCOMPARE(h.form->projectFileName(), h.path(name));
-    QCOMPARE(h.form->store().entry(0, 1), QByteArray("7\x0a" "1Diez"));
-    QCOMPARE(h.editor().row(1).Text1->text(), QStringLiteral("Diez"));
-    QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("10"));
-    QCOMPARE(h.editor().row(2).cmbVelocidad->currentText() + h.editor().row(3).cmbFuente->currentText(), QString());
-    QCOMPARE(h.editor().row(3).Text1->text(), QStringLiteral("A"));
-}
-
-void tst_Commands::nuevo()
-{
-    Form1Harness h;
-    h.detect(1);
-    fillRow(h.editor(), 0, 0, "2", "2", "ABC");
-    h.save("p.zlx");
-    h.editor().cmdSubir()->click();
-    fillRow(h.editor(), 0, 1, "3", "1", "two");
-    fillRow(h.editor(), 1, -1, "9", "3", "no effect");
-    h.form->cmdNuevo->click();
-    QCOMPARE(h.boxes->questions,
-             QStringList{QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya "
-                                        "guardado se perderán")});
-    QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("two"));  // "No" changes nothing
-    h.boxes->answerYes = true;
-    h.form->cmdNuevo->click();
-    QCOMPARE(h.form->store(), zlx::MessageStore());
-    QCOMPARE(h.editor().currentPage(), 1);
-    for (int r = 0; r < 2; ++r) {
-        const EditorRow &row = h.editor().row(r);
-        QCOMPARE(row.cmbVelocidad->currentText() + row.cmbFuente->currentText() + row.Text1->text(), QString());
-    }
-    QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
-    QVERIFY(h.form->cmdEnviar->isEnabled());
-}
-
-void tst_Commands::permissionNote()
-{
-    Form1Harness h;
-    h.port->existing = {};
-    h.port->refusing = {3};
-    for (int pass = 0; pass < 2; ++pass) {
-        QVERIFY(h.timer2->fire());
-        for (int step = 0; step < 45 && h.timer1->fire(); ++step) {
+    void endings()
+    {
+        QFETCH(bool, read);
+        QFETCH(QList<QByteArray>, answers);
+        QFETCH(int, outcome);
+        QFETCH(bool, box);
+        Form1Harness h;
+        h.detect(1);
+        fillRow(h.editor(), 0, 0, QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("MINE"));
+        h.save(QStringLiteral("prog.zlx"));
+        h.editor().cmdSubir()->click();
+        h.editor().cmdBajar()->click();
+        for (int i = 0; i < 6; ++i)
+            h.editor().cmdAgregar()->click();
+        const int writes = int(h.port->writes.size());
+        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
+        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();  // a second click while busy: ignored
+        QCOMPARE(h.port->writes.size(), writes + 1);
+        QCOMPARE(h.form->panelText(1), read ? texts::reading() : texts::sending());
+        QStringList panels;
+        for (const QByteArray &answer : answers) {
+            if (answer == "tick")
+                QVERIFY(h.timer1->fire());
+            else if (answer == "vanish")
+                h.port->vanish();
+            else
+                h.port->deliver(answer);
+            panels << h.form->panelText(1);
+        }
+        // Progress shows while the exchange runs, then a statement of how it ended.
+        if (answers.size() > 1)
+            QCOMPARE(panels.constFirst(), read ? texts::readProgress(1, 1) : texts::sendProgress(1));
+        ExchangeReport report;
+        report.exchange = read ? Exchange::Read : Exchange::Send;
+        report.outcome = Outcome(outcome);
+        report.port = 1;
+        report.page = read && report.outcome == Outcome::ForeignPage ? int(answers.size()) - 1 : -1;
+        if (read && report.outcome != Outcome::Completed && report.page != 1)
+            report.givenBack = EditorView{};
+        const texts::Ending ending = texts::ending(report);
+        QCOMPARE(h.form->panelText(1), ending.panel);
+        QCOMPARE(h.boxes->texts(), box ? QStringList{ending.message} : QStringList{});
+        QTEST(h.editor().row(0).Text1->text(), "row0");
+        // A failed read-back gives the program back as the operator left it.
+        QCOMPARE(editortest::visibleRows(h.editor()), read && !report.givenBack ? 4 : 7);
+        QCOMPARE(h.form->panelText(3), read && !report.givenBack ? QString() : h.path("prog.zlx"));
+        QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(ending.panel) <= h.panel(1)->contentsRect().width());
+        // A lost port sends the scan looking again.
+        QCOMPARE(h.form->cmdEnviar->isEnabled(), report.outcome != Outcome::PortLost);
+        if (report.outcome == Outcome::PortLost) {
+            QVERIFY(h.timer2->fire());
+            QCOMPARE(h.form->panelText(2), texts::maker());
         }
     }
-    const QString tip = h.form->findChild<QWidget *>(QStringLiteral("StatusBar1"))->toolTip();
-    QVERIFY2(tip.contains(QStringLiteral("/dev/ttyS2")), qPrintable(tip));
-    QVERIFY(tip.contains(QStringLiteral("«")));  // names the group
-    QCOMPARE(h.panel(2)->toolTip(), tip);
-    QCOMPARE(h.form->panelText(1), texts::searching());  // the defined panel texts stay
-}
+
+    void sendRefused_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QByteArrayList>("file");  // the program opened from a file, if any
+        QTest::addColumn<QString>("amount");       // of row 1 on the screen
+        QTest::addColumn<QString>("box");          // "": nothing to tell, nothing sent
+        const QByteArrayList none;
+        QTest::newRow("empty first row") << 1 << none << "" << "";
+        QTest::newRow("unknown model") << 3 << none << "" << "modelo";
+        QTest::newRow("invalid row on the screen") << 1 << none << "13" << "página 1, fila 2";
+        // Page 1 is clean; the bad entry is row 2 of page 2, never shown.
+        QByteArrayList file(22);
+        file[0] = file[20] = kExampleEntry;
+        file[21] = "A\x02" "2x";
+        QTest::newRow("entry from a file") << 1 << file << "" << "página 2, fila 2";
+    }
+
+    void sendRefused()
+    {
+        QFETCH(int, model);
+        QFETCH(QByteArrayList, file);
+        QFETCH(QString, amount);
+        QFETCH(QString, box);
+        Form1Harness h;
+        h.detect(model);
+        if (!file.isEmpty()) {
+            h.writeFile("bad.zlx", projectBytes(file, 40));
+            h.open("bad.zlx");
+        } else if (!box.isEmpty()) {
+            fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        }
+        if (!amount.isEmpty())
+            fillRow(h.editor(), 1, 0, amount, "2", "DEF");
+        const QString panel = h.form->panelText(1);
+        const auto before = h.port->writes.size();
+        h.form->cmdEnviar->click();
+        QCOMPARE(h.boxes->texts().size(), box.isEmpty() ? 0 : 1);
+        if (!box.isEmpty()) {
+            QCOMPARE(h.boxes->shown[0].icon, MessageIcon::Exclamation);
+            QVERIFY2(h.boxes->shown[0].text.contains(box), qPrintable(h.boxes->shown[0].text));
+        }
+        QCOMPARE(h.port->writes.size(), before);
+        QVERIFY(!h.form->link()->programBusy());
+        QCOMPARE(h.form->panelText(1), panel);
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("target");  // "": the dialog is cancelled
+        QTest::addColumn<int>("lines");       // 0: nothing written
+        QTest::newRow("20-page sign") << 1 << "p.zlx" << 400;
+        QTest::newRow("before detection: every page") << 0 << "p.zlx" << 800;
+        QTest::newRow("cancelled") << 1 << "" << 0;
+        QTest::newRow("under a regular file") << 1 << "good.zlx/p.zlx" << 0;
+    }
+
+    void save()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, target);
+        QFETCH(int, lines);
+        Form1Harness h;
+        if (code)
+            h.detect(code);
+        h.save("good.zlx");
+        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        h.save(target);
+        QCOMPARE(h.dialogs, QList<FileDialogKind>(2, FileDialogKind::Save));
+        const QString name = h.path(lines ? target : QStringLiteral("good.zlx"));
+        QCOMPARE(h.form->panelText(3), name);
+        QCOMPARE(h.form->projectFileName(), name);
+        QCOMPARE(h.boxes->shown.size(), target.contains('/') ? 1 : 0);
+        if (lines)
+            QCOMPARE(h.readFile(target), projectBytes({kExampleEntry}, lines));
+        QCOMPARE(h.form->store().entry(0, 0), kExampleEntry);  // the shown page is stored all the same
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("two rows") << "two.zlx" << false;
+        QTest::newRow("cancelled") << "" << false;
+        QTest::newRow("missing") << "nothere.zlx" << true;
+    }
+
+    void open()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, message);
+        Form1Harness h;
+        h.detect(1);
+        // A short entry and a font out of range show empty fields.
+        h.writeFile("two.zlx", projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400));
+        h.form->store().setEntry(1, 0, kExampleEntry);
+        h.editor().cmdAgregar()->click();
+        fillRow(h.editor(), 4, 2, "5", "1", "kept");
+        h.open(name);
+        QCOMPARE(h.dialogs, QList<FileDialogKind>{FileDialogKind::Open});
+        QCOMPARE(h.boxes->shown.size(), message ? 1 : 0);
+        const bool loaded = !name.isEmpty() && !message;
+        QCOMPARE(h.form->store().entry(1, 0), loaded ? QByteArray() : kExampleEntry);
+        QCOMPARE(h.editor().row(4).isVisible(), !loaded);
+        QCOMPARE(h.form->panelText(3), loaded ? h.path(name) : QStringLiteral("Paginas soportadas: 20"));
+        if (!loaded)
+            return;
+        QCOMPARE(h.form->projectFileName(), h.path(name));
+        QCOMPARE(h.form->store().entry(0, 1), QByteArray("7\x0a" "1Diez"));
+        QCOMPARE(h.editor().row(1).Text1->text(), QStringLiteral("Diez"));
+        QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("10"));
+        QCOMPARE(h.editor().row(2).cmbVelocidad->currentText() + h.editor().row(3).cmbFuente->currentText(), QString());
+        QCOMPARE(h.editor().row(3).Text1->text(), QStringLiteral("A"));
+    }
+
+    void nuevo()
+    {
+        Form1Harness h;
+        h.detect(1);
+        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        h.save("p.zlx");
+        h.editor().cmdSubir()->click();
+        fillRow(h.editor(), 0, 1, "3", "1", "two");
+        fillRow(h.editor(), 1, -1, "9", "3", "no effect");
+        h.form->cmdNuevo->click();
+        QCOMPARE(h.boxes->questions,
+                 QStringList{QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya "
+                                            "guardado se perderán")});
+        QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("two"));  // "No" changes nothing
+        h.boxes->answerYes = true;
+        h.form->cmdNuevo->click();
+        QCOMPARE(h.form->store(), zlx::MessageStore());
+        QCOMPARE(h.editor().currentPage(), 1);
+        for (int r = 0; r < 2; ++r) {
+            const EditorRow &row = h.editor().row(r);
+            QCOMPARE(row.cmbVelocidad->currentText() + row.cmbFuente->currentText() + row.Text1->text(), QString());
+        }
+        QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
+        QVERIFY(h.form->cmdEnviar->isEnabled());
+    }
+
+    void permissionNote()
+    {
+        Form1Harness h;
+        h.port->existing = {};
+        h.port->refusing = {3};
+        for (int pass = 0; pass < 2; ++pass) {
+            QVERIFY(h.timer2->fire());
+            for (int step = 0; step < 45 && h.timer1->fire(); ++step) {
+            }
+        }
+        const QString tip = h.form->findChild<QWidget *>(QStringLiteral("StatusBar1"))->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("/dev/ttyS2")), qPrintable(tip));
+        QVERIFY(tip.contains(QStringLiteral("«")));  // names the group
+        QCOMPARE(h.panel(2)->toolTip(), tip);
+        QCOMPARE(h.form->panelText(1), texts::searching());  // the defined panel texts stay
+    }
+};
 
 QTEST_MAIN(tst_Commands)
 #include "tst_commands.moc"
