@@ -52,15 +52,6 @@ QString storedToText(const QByteArray &stored)
     return QString::fromLatin1(bytes);
 }
 
-bool isLatin1(const QString &text)
-{
-    for (QChar ch : text) {
-        if (ch.unicode() > 0xFF)
-            return false;
-    }
-    return true;
-}
-
 int effectDigit(const QByteArray &entry) { return digitAt(entry, 0); }
 
 int amount(const QByteArray &entry)

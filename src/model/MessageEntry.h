@@ -20,9 +20,6 @@ QByteArray make(int effectDigit, int amount, char font, const QByteArray &stored
 QByteArray textToStored(const QString &text);
 QString storedToText(const QByteArray &stored);
 
-// True when every character of text has a single-byte code.
-bool isLatin1(const QString &text);
-
 // Field access; a field missing from a short entry reads as -1 or empty.
 int effectDigit(const QByteArray &entry);  // 0..9, or -1 when not a digit/missing
 int amount(const QByteArray &entry);       // 0..255, or -1 when missing

@@ -1,8 +1,8 @@
 // zantolux-cli as a script sees it: the real program against virtual signs on ptys hosted in
 // this process, one row a command line; exit status, output lines, and what reached the sign.
+#include "SignBytes.h"
 #include "model/MessageEntry.h"
 #include "project/ProjectFile.h"
-#include "protocol/PageImages.h"
 #include "sim/PtySign.h"
 
 #include <QElapsedTimer>
@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -24,34 +25,20 @@ using namespace zlx;
 namespace {
 
 constexpr int kWaitMs = 10000;
+const SignModel kZ20 = *modelWithPages(20);
 
 // Page 1 short, page 2 longer than a 20-page sign's page memory, page 3 with an "ñ".
-QByteArray goodProject()
+MessageStore goodProgram()
 {
-    QByteArray bytes;
-    for (int p = 0; p < 3; ++p) {
-        for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
-            if (p == 0 && r < 3)
-                bytes += entry::make(1, 5, '2', "Hola fila " + QByteArray::number(r));
-            else if (p == 1)
-                bytes += entry::make(4, 7, '3', "Texto largo de pagina dos, fila " + QByteArray::number(r)
-                                                    + ", con bastante relleno");
-            else if (p == 2 && r == 0)
-                bytes += entry::make(2, 2, '1', entry::textToStored(QStringLiteral("Mañana")));
-            bytes += "\r\n";
-        }
+    MessageStore s;
+    for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
+        if (r < 3)
+            s.setEntry(0, r, entry::make(1, 5, '2', "Hola fila " + QByteArray::number(r)));
+        s.setEntry(1, r, entry::make(4, 7, '3', "Texto largo de pagina dos, fila " + QByteArray::number(r) + ", con bastante relleno"));
     }
-    return bytes;
+    s.setEntry(2, 0, entry::make(2, 2, '1', entry::textToStored(QStringLiteral("Mañana"))));
+    return s;
 }
-
-MessageStore storeOf(const QByteArray &projectBytes)
-{
-    MessageStore store;
-    project::load(*project::decodeLines(projectBytes), store);
-    return store;
-}
-
-const SignModel kZ20 = *modelWithPages(20);
 
 struct KillProcess
 {
@@ -100,21 +87,28 @@ QString bridge(const QString &device, const QString &link, std::vector<Child> &c
 
 void program(sim::VirtualSign &sign, const MessageStore &store)
 {
-    const PageImageBuild build = buildPageImages(store, kZ20);
-    for (qsizetype p = 0; p < build.images.size(); ++p)
-        sign.writeMemory(kZ20.firstUnit(int(p)) * 256, build.images.at(p));
+    for (const auto &[address, image] : signbytes::placedImages(store, kZ20))
+        sign.writeMemory(address, image);
 }
 
 bool holds(const sim::VirtualSign &sign, const MessageStore &store)
 {
-    const PageImageBuild build = buildPageImages(store, kZ20);
-    for (qsizetype p = 0; p < build.images.size(); ++p) {
-        const QByteArray &image = build.images.at(p);
-        if (sign.readMemory(kZ20.firstUnit(int(p)) * 256, int(image.size())) != image)
-            return false;
-    }
-    return true;
+    return std::ranges::all_of(signbytes::placedImages(store, kZ20), [&](const auto &placed) {
+        return sign.readMemory(placed.first, int(placed.second.size())) == placed.second;
+    });
 }
+
+struct Case
+{
+    QString signs;  // one a sign: z20, z40, silent, mute (answers the probe only), slow, bridged (a z20 through socat)
+    QString preload;  // good or other: the first sign already holds it
+    QStringList args;  // @1 @2: the signs' devices, @D: the test's folder
+    int exitCode;
+    QStringList stdoutHas;  // patterns, each matching a line
+    QString stderrHas;
+    QString check;  // what must hold afterwards
+    QByteArray input;  // stdin; "@tsv" is good.zlx in the show format
+};
 
 }  // namespace
 
@@ -125,13 +119,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_good = storeOf(goodProject());
-        const QByteArray other = entry::make(2, 3, '1', "Otro programa") + "\r\n";
-        m_other = storeOf(other);
-        m_otherBytes = other;
-        write(QStringLiteral("good.zlx"), goodProject());
-        write(QStringLiteral("other.zlx"), other);
-        write(QStringLiteral("existing.zlx"), other);
+        write(QStringLiteral("good.zlx"), project::encode(m_good, 20));
+        for (const char *name : {"other.zlx", "existing.zlx"})
+            write(QString::fromLatin1(name), m_otherBytes);
+        project::load(*project::decodeLines(m_otherBytes), m_other);
         write(QStringLiteral("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n");  // page 21 only
         write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
         // The show format of good.zlx, for the row that sends it back through stdin.
@@ -144,22 +135,12 @@ private slots:
 
     void commandLine_data()
     {
-        QTest::addColumn<QString>("signs");     // one a sign: z20, z40, silent, mute (answers the probe only), slow,
-                                                // bridged (a z20 reached through socat over TCP)
-        QTest::addColumn<QString>("preload");   // good or other: the first sign already holds it
-        QTest::addColumn<QStringList>("args");  // @1 @2: the signs' devices, @D: the test's folder
-        QTest::addColumn<QByteArray>("input");  // stdin; "@tsv" is good.zlx in the show format
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("stdoutHas");  // patterns, each matching a line
-        QTest::addColumn<QString>("stderrHas");
-        QTest::addColumn<QString>("check");  // what must hold afterwards
-
+        QTest::addColumn<Case>("c");
         const auto row = [](const char *name, const char *signs, const char *preload, const QString &args,
                             int code, const QStringList &out, const char *err = "", const char *check = "",
                             const QByteArray &input = {}) {
-            QTest::newRow(name) << QString::fromLatin1(signs) << QString::fromLatin1(preload)
-                                << args.split(u' ') << input << code << out << QString::fromUtf8(err)
-                                << QString::fromLatin1(check);
+            QTest::newRow(name) << Case{QString::fromLatin1(signs), QString::fromLatin1(preload), args.split(u' '), code,
+                                        out, QString::fromUtf8(err), QString::fromLatin1(check), input};
         };
         // COM1 is a device that does not exist, COM2 the first sign, COM3 the second.
         row("ports", "z20", "", "ports", 0, {"^COM1\t@D/missing$", "^COM2\t@1$"});
@@ -202,19 +183,11 @@ private slots:
 
     void commandLine()
     {
-        QFETCH(QString, signs);
-        QFETCH(QString, preload);
-        QFETCH(QStringList, args);
-        QFETCH(QByteArray, input);
-        QFETCH(int, exitCode);
-        QFETCH(QStringList, stdoutHas);
-        QFETCH(QString, stderrHas);
-        QFETCH(QString, check);
-
+        QFETCH(Case, c);
         std::vector<std::unique_ptr<sim::PtySign>> hosted;
         std::vector<Child> bridges;  // killed before the signs they lead to close
         QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
-        for (const QString &kind : signs.split(u',', Qt::SkipEmptyParts)) {
+        for (const QString &kind : c.signs.split(u',', Qt::SkipEmptyParts)) {
             auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
             if (kind == u"silent")
                 sign->sign().setFault({sim::FaultKind::Silent, 0});
@@ -233,8 +206,8 @@ private slots:
             }
             hosted.push_back(std::move(sign));
         }
-        if (!preload.isEmpty())
-            program(hosted.front()->sign(), preload == u"good" ? m_good : m_other);
+        if (!c.preload.isEmpty())
+            program(hosted.front()->sign(), c.preload == u"good" ? m_good : m_other);
         const auto expand = [&](QString text, bool pattern) {
             const auto put = [&](const char *mark, const QString &value) {
                 text.replace(QLatin1String(mark), pattern ? QRegularExpression::escape(value) : value);
@@ -244,6 +217,7 @@ private slots:
                 put(i == 1 ? "@1" : "@2", ports.at(i));
             return text;
         };
+        QStringList args = c.args;
         for (QString &arg : args)
             arg = expand(arg, false);
 
@@ -255,15 +229,15 @@ private slots:
         connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
         QSignalSpy finished(&cli, &QProcess::finished);
         std::optional<QSignalSpy> probed;
-        if (check == u"interrupt-scan")
+        if (c.check == u"interrupt-scan")
             probed.emplace(hosted.front().get(), &sim::PtySign::frameHandled);
         cli.start(QStringLiteral(ZANTOLUX_CLI), args);
         QVERIFY(cli.waitForStarted(kWaitMs));
-        cli.write(input == "@tsv" ? m_goodTsv : input);
+        cli.write(c.input == "@tsv" ? m_goodTsv : c.input);
         cli.closeWriteChannel();
-        if (check.startsWith(u"interrupt")) {
+        if (c.check.startsWith(u"interrupt")) {
             // Ctrl-C once the first page is on the sign, or while the probe waits for its answer.
-            if (check == u"interrupt")
+            if (c.check == u"interrupt")
                 QTRY_VERIFY_WITH_TIMEOUT(err.contains("page 1 sent"), kWaitMs);
             else
                 QVERIFY(probed->count() > 0 || probed->wait(kWaitMs));
@@ -274,30 +248,24 @@ private slots:
         const QString out = QString::fromUtf8(cli.readAllStandardOutput());
 
         QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(cli.exitCode() == exitCode, qPrintable(QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
+        QVERIFY2(cli.exitCode() == c.exitCode, qPrintable(QStringLiteral("exit %1\nstdout:\n%2\nstderr:\n%3")
                                                             .arg(cli.exitCode()).arg(out, QString::fromUtf8(err))));
-        for (const QString &pattern : stdoutHas) {
+        for (const QString &pattern : c.stdoutHas) {
             const QRegularExpression re(expand(pattern, true), QRegularExpression::MultilineOption);
             QVERIFY2(re.match(out).hasMatch(), qPrintable(pattern + QStringLiteral("\nnot in:\n") + out));
         }
-        QVERIFY2(QString::fromUtf8(err).contains(expand(stderrHas, false)), err.constData());
+        QVERIFY2(QString::fromUtf8(err).contains(expand(c.stderrHas, false)), err.constData());
 
-        if (check == u"holds-good")
+        if (c.check == u"holds-good")
             QVERIFY(holds(hosted.front()->sign(), m_good));
-        if (check == u"nothing-sent")
+        if (c.check == u"nothing-sent")
             QCOMPARE(hosted.front()->sign().framesWritten(), 0);
-        if (check == u"existing-kept") {
-            QFile file(m_dir.filePath(QStringLiteral("existing.zlx")));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), m_otherBytes);
-        }
-        if (check == u"read-good") {
-            QFile file(m_dir.filePath(QStringLiteral("out.zlx")));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const auto lines = project::decodeLines(file.readAll());
-            QVERIFY(lines);
-            QCOMPARE(lines->size(), 20 * MessageStore::kRowsPerPage);
+        if (c.check == u"existing-kept")
+            QCOMPARE(contents(QStringLiteral("existing.zlx")), m_otherBytes);
+        if (c.check == u"read-good") {
             // What a Send wrote, cut page included, is what comes back.
+            const auto lines = project::decodeLines(contents(QStringLiteral("out.zlx")));
+            QCOMPARE(lines.value_or(QByteArrayList()).size(), 20 * MessageStore::kRowsPerPage);
             MessageStore read;
             project::load(*lines, read);
             program(hosted.front()->sign(), read);
@@ -312,11 +280,16 @@ private:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QCOMPARE(file.write(bytes), bytes.size());
     }
+    QByteArray contents(const QString &name) const
+    {
+        QFile file(m_dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
 
     QTemporaryDir m_dir;
-    MessageStore m_good;
+    const MessageStore m_good = goodProgram();
+    const QByteArray m_otherBytes = entry::make(2, 3, '1', "Otro programa") + "\r\n";
     MessageStore m_other;
-    QByteArray m_otherBytes;
     QByteArray m_goodTsv;
 };
 

@@ -1,16 +1,19 @@
-// The main window against the virtual sign on a pty, through the real serial port code: a Send
-// over a read-back whose answer is still on the line sends what the editor holds; after a fault
-// of each class the editor keeps its program, and then (after a lost port, once the scan has
-// found the sign again) a program goes out and comes back whole.
+// The real serial port code on ptys. The port alone: opening by path, the read limit, the drain.
+// The main window against the virtual sign: a Send over a read-back whose answer is still on the
+// line sends what the editor holds; after a fault of each class the editor keeps its program, and
+// then (after a lost port, once the scan has found the sign again) a program goes out and comes
+// back whole.
 #include "ManualTicker.h"
 #include "RecordingPresenter.h"
+#include "SignBytes.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
 #include "link/QtSignPort.h"
+#include "link/QtTicker.h"
 #include "model/MessageEntry.h"
-#include "protocol/PageImages.h"
 #include "session/ProgramSession.h"
 #include "sim/PtySign.h"
+#include "sim/UniqueFd.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,13 +23,55 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <cstdlib>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace zlx;
 using namespace std::chrono_literals;
 using sim::FaultKind;
+using sim::UniqueFd;
 
 namespace {
 
 using Ended = std::pair<Exchange, Outcome>;
+
+// A raw pty pair; the test plays the sign on the master side.
+struct Pty
+{
+    UniqueFd master;
+    UniqueFd slave;  // held so the master never sees a hang-up between opens
+    QString path;
+
+    Pty()
+    {
+        master.reset(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+        if (!master.isValid() || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0)
+            qFatal("no pty");
+        path = QString::fromLocal8Bit(::ptsname(master.get()));
+        slave.reset(::open(::ptsname(master.get()), O_RDWR | O_NOCTTY));
+        termios t{};
+        ::tcgetattr(slave.get(), &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave.get(), TCSANOW, &t);
+    }
+    void send(const QByteArray &bytes) const
+    {
+        QCOMPARE(::write(master.get(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    }
+    // Everything the program has written so far.
+    QByteArray receive()
+    {
+        char buffer[1024];
+        ssize_t n;
+        while ((n = ::read(master.get(), buffer, sizeof buffer)) > 0)
+            received.append(buffer, int(n));
+        return received;
+    }
+    QByteArray received;
+};
 
 // Row 0 of each page: `text` and `length` letters, one per page.
 MessageStore program(const QByteArray &text, int pages, int length = 1)
@@ -84,18 +129,14 @@ struct Window
     }
     void put(const MessageStore &program)
     {
-        const auto images = buildPageImages(program, model()).images;
-        for (int p = 0; p < images.size(); ++p)
-            sign.sign().writeMemory(model().firstUnit(p) * 256, images[p]);
+        for (const auto &[address, image] : signbytes::placedImages(program, model()))
+            sign.sign().writeMemory(address, image);
     }
     bool signHolds(const MessageStore &program)
     {
-        const auto images = buildPageImages(program, model()).images;
-        for (int p = 0; p < images.size(); ++p) {
-            if (sign.sign().readMemory(model().firstUnit(p) * 256, int(images[p].size())) != images[p])
-                return false;
-        }
-        return true;
+        return std::ranges::all_of(signbytes::placedImages(program, model()), [this](const auto &placed) {
+            return sign.sign().readMemory(placed.first, int(placed.second.size())) == placed.second;
+        });
     }
 
     QTemporaryDir dir;
@@ -114,6 +155,50 @@ class TestE2E : public QObject
 {
     Q_OBJECT
 private slots:
+    void openingByPath()
+    {
+        Pty pty;
+        QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
+        QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
+        port.setPortNumber(2);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        // A device another program holds is busy, not a matter of permissions.
+        QCOMPARE(QtSignPort(PortMap({pty.path})).open(), OpenResult::Failed);
+    }
+
+    void readLimitAndWriteThenDrainThenCloseDelivers()
+    {
+        Pty pty;
+        QtSignPort port(PortMap({pty.path}));
+        port.setSettings(PortSettings{});
+        port.setReceiveThreshold(1);
+        QCOMPARE(port.open(), OpenResult::Opened);
+        pty.send("stale");
+        QTRY_COMPARE(port.bytesWaiting(), qint64(5));
+        port.discardInput();
+        QCOMPARE(port.bytesWaiting(), qint64(0));
+        pty.send(QByteArray(600, 'x'));
+        QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
+        QCOMPARE(port.read().size(), 512);
+        QTRY_COMPARE(port.bytesWaiting(), qint64(88));
+
+        QVERIFY(port.write(QByteArray::fromHex("a502b500")));
+        QVERIFY(port.drain());
+        port.close();
+        QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
+        QVERIFY(!port.write("x"));
+    }
+
+    void tickerStartsWhenGivenAnInterval()
+    {
+        QtTicker ticker;
+        ticker.setEnabled(true);  // an interval of 0 never ticks
+        QSignalSpy ticks(&ticker, &Ticker::tick);
+        ticker.setInterval(1ms);
+        QVERIFY(ticks.wait(1000));
+        QVERIFY(ticker.isEnabled());
+    }
+
     // The pages typed during the read-back go out whole, and the read answer on the line is not
     // taken for frame 0's acknowledgement.
     void sendDuringReadSendsWhatTheEditorHolds()

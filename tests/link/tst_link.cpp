@@ -4,6 +4,7 @@
 // operator's program.
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
+#include "SignBytes.h"
 #include "link/PortMap.h"
 #include "link/ReadBackStepper.h"
 #include "link/SignLink.h"
@@ -16,14 +17,12 @@
 #include <QTest>
 
 using namespace zlx;
+using namespace signbytes;
 using namespace std::chrono_literals;
 
-Q_DECLARE_METATYPE(zlx::Exchange)
-Q_DECLARE_METATYPE(zlx::Outcome)
 
 namespace {
 using Ended = std::pair<Exchange, Outcome>;
-QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
 const QByteArray kAck = hex("b5");
 const QByteArray kEnd = hex("a502b500");
 const QByteArray kFrame0 = frames::writeFrame(24, 0, QByteArray(1, '\xff'));
@@ -31,17 +30,6 @@ const QByteArray kEarlier = entry::make(1, 2, '2', "OLD");
 const QByteArray kRead = entry::make(1, 2, '2', "NEW");
 constexpr SignModel kZ20{20, 4};
 constexpr SignModel kZ40{40, 2};
-
-QByteArray page(int n, const QByteArray &text, int closing = 1)
-{
-    return hex("010203") + QByteArray::number(n).rightJustified(2, '0') + " PAGINA " + '\0'
-        + (text.isNull() ? QByteArray() : hex("010202") + text + '\0') + QByteArray(closing, '\0');
-}
-// A read answer: the mark, 64 bytes, the closing 0.
-QByteArray block(const QByteArray &bytes = QByteArray(1, '\xff'))
-{
-    return kAck + bytes.leftJustified(64, '\0', true) + QByteArray(1, '\0');
-}
 
 // A sign's memory: page images at their page addresses, 0xFF elsewhere.
 struct Memory
@@ -104,7 +92,6 @@ struct Rig
 };
 }  // namespace
 
-Q_DECLARE_METATYPE(Memory)
 
 class TestLink : public QObject
 {

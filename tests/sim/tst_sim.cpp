@@ -8,7 +8,6 @@
 
 using namespace zlx::sim;
 
-Q_DECLARE_METATYPE(zlx::sim::Fault)
 
 namespace {
 QByteArray hex(const char *h) { return QByteArray::fromHex(h); }
