@@ -13,7 +13,6 @@
 #include "model/MessageEntry.h"
 #include "session/ProgramSession.h"
 #include "sim/PtySign.h"
-#include "sim/UniqueFd.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,54 +23,14 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <fcntl.h>
-#include <cstdlib>
-#include <termios.h>
-#include <unistd.h>
 
 using namespace zlx;
 using namespace std::chrono_literals;
 using sim::FaultKind;
-using sim::UniqueFd;
 
 namespace {
 
 using Ended = std::pair<Exchange, Outcome>;
-
-// A raw pty pair; the test plays the sign on the master side.
-struct Pty
-{
-    UniqueFd master;
-    UniqueFd slave;  // held so the master never sees a hang-up between opens
-    QString path;
-
-    Pty()
-    {
-        master.reset(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
-        if (!master.isValid() || ::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0)
-            qFatal("no pty");
-        path = QString::fromLocal8Bit(::ptsname(master.get()));
-        slave.reset(::open(::ptsname(master.get()), O_RDWR | O_NOCTTY));
-        termios t{};
-        ::tcgetattr(slave.get(), &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave.get(), TCSANOW, &t);
-    }
-    void send(const QByteArray &bytes) const
-    {
-        QCOMPARE(::write(master.get(), bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
-    }
-    // Everything the program has written so far.
-    QByteArray receive()
-    {
-        char buffer[1024];
-        ssize_t n;
-        while ((n = ::read(master.get(), buffer, sizeof buffer)) > 0)
-            received.append(buffer, int(n));
-        return received;
-    }
-    QByteArray received;
-};
 
 // Row 0 of each page: `text` and `length` letters, one per page.
 MessageStore program(const QByteArray &text, int pages, int length = 1)
@@ -108,14 +67,6 @@ struct Window
     SignModel model() const { return *form->link()->model(); }
     PageEditor &editor() { return *form->editor(); }
     ProgramSession &session() { return *form->session(); }
-    // Runs the event loop until n exchanges have ended.
-    bool endedCount(int n)
-    {
-        QSignalSpy spy(form->session(), &ProgramSession::finished);
-        for (int i = 0; i < 20 && ended.size() < n; ++i)
-            spy.wait(1000);
-        return ended.size() >= n;
-    }
     // Fills the row as the operator does; `expected` gets the entry the row stands for.
     void type(int row, int amount, const QString &text, MessageStore &expected)
     {
@@ -157,35 +108,37 @@ class TestE2E : public QObject
 private slots:
     void openingByPath()
     {
-        Pty pty;
-        QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), pty.path}));
+        sim::PtySign sign;
+        QVERIFY(sign.open());
+        QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), sign.slavePath()}));
         QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
         port.setPortNumber(2);
         QCOMPARE(port.open(), OpenResult::Opened);
         // A device another program holds is busy, not a matter of permissions.
-        QCOMPARE(QtSignPort(PortMap({pty.path})).open(), OpenResult::Failed);
+        QCOMPARE(QtSignPort(PortMap({sign.slavePath()})).open(), OpenResult::Failed);
     }
 
     void readLimitAndWriteThenDrainThenCloseDelivers()
     {
-        Pty pty;
-        QtSignPort port(PortMap({pty.path}));
+        sim::PtySign sign;
+        QVERIFY(sign.open());
+        QtSignPort port(PortMap({sign.slavePath()}));
         port.setSettings(PortSettings{});
         port.setReceiveThreshold(1);
         QCOMPARE(port.open(), OpenResult::Opened);
-        pty.send("stale");
-        QTRY_COMPARE(port.bytesWaiting(), qint64(5));
+        QVERIFY(port.write(signbytes::hex("a5050100000200")));  // a probe: 4 bytes come back
+        QTRY_COMPARE(port.bytesWaiting(), qint64(4));
         port.discardInput();
         QCOMPARE(port.bytesWaiting(), qint64(0));
-        pty.send(QByteArray(600, 'x'));
+        QVERIFY(port.write(signbytes::hex("a5050118004000").repeated(8)));  // 8 read answers of 66 bytes
         QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
         QCOMPARE(port.read().size(), 512);
-        QTRY_COMPARE(port.bytesWaiting(), qint64(88));
-
-        QVERIFY(port.write(QByteArray::fromHex("a502b500")));
+        QTRY_COMPARE(port.bytesWaiting(), qint64(16));
+        QSignalSpy ended(&sign, &sim::PtySign::endFrameReceived);
+        QVERIFY(port.write(signbytes::hex("a502b500")));
         QVERIFY(port.drain());
         port.close();
-        QTRY_COMPARE(pty.receive(), QByteArray::fromHex("a502b500"));
+        QVERIFY(ended.wait(2000));
         QVERIFY(!port.write("x"));
     }
 
@@ -216,12 +169,10 @@ private slots:
         w.type(1, 4, QStringLiteral("dos"), expected);
         w.editor().cmdSubir()->click();
         w.type(0, 5, QStringLiteral("tres"), expected);
-        for (int i = 0; i < 10 && w.taken.size() < 2; ++i)
-            w.taken.wait(1000);  // the second read request: its answer is on the line now
-        QCOMPARE(w.taken.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(w.taken.size(), 2, 10000);  // the second read request: its answer is on the line now
         QVERIFY(w.form->link()->readBusy());
         w.form->cmdEnviar->click();
-        QVERIFY(w.endedCount(2));
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
         QCOMPARE(w.form->store(), expected);
         QVERIFY(w.signHolds(expected));
@@ -231,18 +182,18 @@ private slots:
     {
         QTest::addColumn<Exchange>("exchange");
         QTest::addColumn<sim::Fault>("fault");
-        QTest::addColumn<bool>("vanish");  // the pty closes once the first answer is in
-        QTest::addColumn<Outcome>("outcome");
-        QTest::newRow("silent sign") << Exchange::Send << sim::Fault{FaultKind::Silent, 0} << false << Outcome::Timeout;
-        QTest::newRow("bad read mark") << Exchange::Read << sim::Fault{FaultKind::BadReadMarkAt, 2} << false << Outcome::WrongAnswer;
-        QTest::newRow("port lost mid-read") << Exchange::Read << sim::Fault{} << true << Outcome::PortLost;
+        QTest::addColumn<Outcome>("outcome");  // PortLost: the pty closes once the first answer is in
+        QTest::newRow("silent sign") << Exchange::Send << sim::Fault{FaultKind::Silent, 0} << Outcome::Timeout;
+        QTest::newRow("bad read mark") << Exchange::Read << sim::Fault{FaultKind::BadReadMarkAt, 2} << Outcome::WrongAnswer;
+        QTest::newRow("port lost mid-read") << Exchange::Read << sim::Fault{} << Outcome::PortLost;
     }
 
     void faults()
     {
         QFETCH(Exchange, exchange);
         QFETCH(sim::Fault, fault);
-        QFETCH(bool, vanish);
+        QFETCH(Outcome, outcome);
+        const bool vanish = outcome == Outcome::PortLost;
         Window w;
         QVERIFY(w.detect());
         const MessageStore editor = program("editor", 3);
@@ -259,8 +210,7 @@ private slots:
             QVERIFY(progress.wait(2000));
             w.sign.closePty();
         }
-        QVERIFY(w.endedCount(1));
-        QFETCH(Outcome, outcome);
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{exchange, outcome}}));
         QCOMPARE(w.form->link()->mode(), LinkMode::Idle);
         // The editor keeps its program; a failed read-back gives it back.
@@ -276,11 +226,11 @@ private slots:
         }
         // Then a program goes out and comes back whole.
         QCOMPARE(w.session().send().refusal, Refusal::None);
-        QVERIFY(w.endedCount(2));
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QVERIFY(w.signHolds(editor));
         w.form->store() = program("other", 1);
         QCOMPARE(w.session().read(), Refusal::None);
-        QVERIFY(w.endedCount(3));
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 3, 20000);
         QCOMPARE(w.ended.mid(1), (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
         QCOMPARE(w.form->store(), editor);
     }

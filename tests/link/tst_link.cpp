@@ -90,6 +90,27 @@ struct Rig
         }
     }
 };
+
+struct ReadCase
+{
+    SignModel model;
+    Memory memory;
+    QStringList requests;  // address high/low of each request, hex
+    QList<QByteArray> images;
+    Outcome outcome = Outcome::Completed;
+    int foreignPage = -1;
+    QByteArray spoiled;  // replaces the last request's answer
+};
+
+struct OutcomeCase
+{
+    QList<QByteArray> answers;  // "tick": the response time passes
+    bool forget;                // the operator replaced the program
+    Outcome outcome;
+    QByteArray page1;  // entry (0, 0) afterwards
+    bool givenBack;
+    int page;
+};
 }  // namespace
 
 
@@ -99,61 +120,45 @@ class TestLink : public QObject
 private slots:
     void readBack_data()
     {
-        QTest::addColumn<SignModel>("model");
-        QTest::addColumn<Memory>("memory");
-        QTest::addColumn<QStringList>("requests");  // address high/low of each request, hex
-        QTest::addColumn<QList<QByteArray>>("images");
-        QTest::addColumn<Outcome>("outcome");
-        QTest::addColumn<int>("foreignPage");
-        QTest::addColumn<QByteArray>("spoiled");  // replaces the last request's answer
-
-        const QByteArray none;
-        QTest::newRow("no program: the first block is the end marker")
-            << kZ20 << Memory{} << QStringList{"1800"} << QList<QByteArray>{} << Outcome::Completed << -1 << none;
+        QTest::addColumn<ReadCase>("c");
+        const auto row = [](const char *name, SignModel model, const Memory &memory, const QStringList &requests,
+                            const QList<QByteArray> &images, Outcome o = Outcome::Completed, int foreign = -1,
+                            const QByteArray &spoiled = {}) {
+            QTest::newRow(name) << ReadCase{model, memory, requests, images, o, foreign, spoiled};
+        };
+        row("no program: the first block is the end marker", kZ20, {}, {"1800"}, {});
         Memory three;
         for (int p = 0; p < 3; ++p)
             three.put(kZ20, p, page(p + 1, "ABC"));
         const QList<QByteArray> threeImages{page(1, "ABC"), page(2, "ABC"), page(3, "ABC")};
-        QTest::newRow("three short pages") << kZ20 << three << QStringList{"1800", "1c00", "2000", "2400"}
-                                           << threeImages << Outcome::Completed << -1 << none;
+        row("three short pages", kZ20, three, {"1800", "1c00", "2000", "2400"}, threeImages);
         // A page without a pair of 0 bytes is read to its last block; 0xFF at a unit start is text.
         QByteArray long40 = page(1, {}, 0) + QByteArray(512 - 14, 'x');
         long40[256] = char(0xFF);
-        QTest::newRow("a full page ends after its last block")
-            << kZ40 << Memory{}.put(kZ40, 0, long40)
-            << QStringList{"1800", "1840", "1880", "18c0", "1900", "1940", "1980", "19c0", "1a00"}
-            << QList<QByteArray>{long40} << Outcome::Completed << -1 << none;
+        row("a full page ends after its last block", kZ40, Memory{}.put(kZ40, 0, long40),
+            {"1800", "1840", "1880", "18c0", "1900", "1940", "1980", "19c0", "1a00"}, {long40});
         // The pair of 0 bytes that ends a page straddles two blocks.
         const QByteArray straddling = page(1, QByteArray(46, 'y'));
-        QTest::newRow("a pair of 0 bytes split over two blocks")
-            << kZ20 << Memory{}.put(kZ20, 0, straddling + QByteArray(10, 'z')) << QStringList{"1800", "1840", "1c00"}
-            << QList<QByteArray>{straddling} << Outcome::Completed << -1 << none;
-        QTest::newRow("page 2 without its title row")
-            << kZ20 << Memory(three).put(kZ20, 1, "garbage from elsewhere") << QStringList{"1800", "1c00"}
-            << threeImages.mid(0, 1) << Outcome::ForeignPage << 1 << none;
-        QTest::newRow("bad mark at the second block") << kZ20 << three << QStringList{"1800", "1c00"}
-                                                      << threeImages.mid(0, 1) << Outcome::WrongAnswer << -1 << QByteArray(66, '\0');
-        QTest::newRow("an answer one byte short") << kZ20 << three << QStringList{"1800"} << QList<QByteArray>{}
-                                                  << Outcome::WrongAnswer << -1 << kAck + QByteArray(63, 'a');
-        Memory every;
-        QStringList everyRequest;
-        QList<QByteArray> everyImage;
+        row("a pair of 0 bytes split over two blocks", kZ20, Memory{}.put(kZ20, 0, straddling + QByteArray(10, 'z')),
+            {"1800", "1840", "1c00"}, {straddling});
+        row("page 2 without its title row", kZ20, Memory(three).put(kZ20, 1, "garbage from elsewhere"), {"1800", "1c00"},
+            threeImages.mid(0, 1), Outcome::ForeignPage, 1);
+        row("bad mark at the second block", kZ20, three, {"1800", "1c00"}, threeImages.mid(0, 1), Outcome::WrongAnswer,
+            -1, QByteArray(66, '\0'));
+        row("an answer one byte short", kZ20, three, {"1800"}, {}, Outcome::WrongAnswer, -1, kAck + QByteArray(63, 'a'));
+        ReadCase every{kZ40, {}, {}, {}, Outcome::Completed, -1, {}};
         for (int p = 0; p < 40; ++p) {
-            every.put(kZ40, p, page(p + 1, "ABC"));
-            everyRequest << QString::number(24 + 2 * p, 16) + QStringLiteral("00");
-            everyImage << page(p + 1, "ABC");
+            every.memory.put(kZ40, p, page(p + 1, "ABC"));
+            every.requests << QString::number(24 + 2 * p, 16) + QStringLiteral("00");
+            every.images << page(p + 1, "ABC");
         }
-        QTest::newRow("every page of the 40-page model, no end marker")
-            << kZ40 << every << everyRequest << everyImage << Outcome::Completed << -1 << none;
+        QTest::newRow("every page of the 40-page model, no end marker") << every;
     }
 
     void readBack()
     {
-        QFETCH(SignModel, model);
-        QFETCH(Memory, memory);
-        QFETCH(QStringList, requests);
-        QFETCH(QList<QByteArray>, images);
-        QFETCH(QByteArray, spoiled);
+        QFETCH(ReadCase, c);
+        const SignModel &model = c.model;
         ReadBackStepper reader(model);
         QStringList asked;
         Step step = reader.start();
@@ -161,13 +166,14 @@ private slots:
             QVERIFY(step.awaitAnswer);
             QCOMPARE(step.write.size(), 7);
             asked << QString::fromLatin1(step.write.mid(3, 2).toHex());
-            const bool spoil = !spoiled.isNull() && asked.size() == requests.size();
-            step = reader.answer(spoil ? spoiled : memory.answer(step.write));
+            const bool spoil = !c.spoiled.isNull() && asked.size() == c.requests.size();
+            step = reader.answer(spoil ? c.spoiled : c.memory.answer(step.write));
         }
-        QCOMPARE(asked, requests);
-        QTEST(*step.outcome, "outcome");
-        QTEST(reader.foreignPage(), "foreignPage");
+        QCOMPARE(asked, c.requests);
+        QCOMPARE(*step.outcome, c.outcome);
+        QCOMPARE(reader.foreignPage(), c.foreignPage);
         // A page read back keeps the first 0 of the pair that ends it; the pages after are empty.
+        QList<QByteArray> images = c.images;
         for (QByteArray &image : images)
             image.chop(image.endsWith(QByteArray(2, '\0')) ? 1 : 0);
         images.resize(model.pageCount);
@@ -340,34 +346,25 @@ private slots:
 
     void readOutcomes_data()
     {
-        QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
-        QTest::addColumn<bool>("forget");                 // the operator replaced the program
-        QTest::addColumn<Outcome>("outcome");
-        QTest::addColumn<QByteArray>("page1");            // entry (0, 0) afterwards
-        QTest::addColumn<bool>("givenBack");
-        QTest::addColumn<int>("page");
+        QTest::addColumn<OutcomeCase>("c");
         const QByteArray news = block(page(1, "NEW"));
         const QByteArray garbage = block("written by something else");
-        QTest::newRow("page 2 unreadable: page 1 kept")
-            << QList<QByteArray>{news, garbage} << false << Outcome::ForeignPage << kRead << false << 1;
-        QTest::newRow("page 1 unreadable: earlier program back")
-            << QList<QByteArray>{garbage} << false << Outcome::ForeignPage << kEarlier << true << 0;
-        QTest::newRow("silence") << QList<QByteArray>{news, "tick"} << false << Outcome::Timeout << kEarlier << true << -1;
-        QTest::newRow("silence after the program was replaced")
-            << QList<QByteArray>{"tick"} << true << Outcome::Timeout << QByteArray() << false << -1;
+        QTest::newRow("page 2 unreadable: page 1 kept") << OutcomeCase{{news, garbage}, false, Outcome::ForeignPage, kRead, false, 1};
+        QTest::newRow("page 1 unreadable: earlier program back") << OutcomeCase{{garbage}, false, Outcome::ForeignPage, kEarlier, true, 0};
+        QTest::newRow("silence") << OutcomeCase{{news, "tick"}, false, Outcome::Timeout, kEarlier, true, -1};
+        QTest::newRow("silence after the program was replaced") << OutcomeCase{{"tick"}, true, Outcome::Timeout, {}, false, -1};
     }
 
     void readOutcomes()
     {
-        QFETCH(QList<QByteArray>, answers);
+        QFETCH(OutcomeCase, c);
         Rig rig;
         rig.detect();
         QCOMPARE(rig.session.read({3, 7, QStringLiteral("file.zlx")}), Refusal::None);
         QVERIFY(rig.store.entry(0, 0).isEmpty());
-        QFETCH(bool, forget);
-        if (forget)
+        if (c.forget)
             rig.session.forgetEarlierProgram();
-        for (const QByteArray &answer : answers) {
+        for (const QByteArray &answer : c.answers) {
             if (answer == "tick")
                 QVERIFY(rig.timer1.fire());
             else
@@ -376,12 +373,12 @@ private slots:
         QCOMPARE(rig.reports.size(), 1);
         const ExchangeReport &report = rig.reports.constFirst();
         QCOMPARE(report.exchange, Exchange::Read);
-        QTEST(report.outcome, "outcome");
-        QTEST(rig.store.entry(0, 0), "page1");
-        QTEST(report.givenBack.has_value(), "givenBack");
+        QCOMPARE(report.outcome, c.outcome);
+        QCOMPARE(rig.store.entry(0, 0), c.page1);
+        QCOMPARE(report.givenBack.has_value(), c.givenBack);
         if (report.givenBack)
             QCOMPARE(report.givenBack->visibleRows, 7);
-        QTEST(report.page, "page");
+        QCOMPARE(report.page, c.page);
         // The operator is told which program the editor now shows.
         const QString told = texts::ending(report).message;
         QCOMPARE(told.contains(QStringLiteral("páginas anteriores")), report.page > 0);
