@@ -5,7 +5,6 @@
 #include "project/ProjectFile.h"
 #include "sim/PtySign.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -62,14 +61,10 @@ QString bridge(const QString &device, const QString &link, std::vector<Child> &c
         QProcess *process = children.emplace_back(new QProcess).get();
         process->setProcessChannelMode(QProcess::MergedChannels);
         process->start(socat, QStringList{QStringLiteral("-d"), QStringLiteral("-d")} + addresses);
-        QByteArray said;
-        QElapsedTimer clock;
-        clock.start();
+        QString said;
         QRegularExpressionMatch match;
-        while (!(match = ready.match(QString::fromLatin1(said))).hasMatch() && clock.elapsed() < kWaitMs
-               && process->waitForReadyRead(int(kWaitMs - clock.elapsed())))
-            said += process->readAll();
-        return match;
+        return QTest::qWaitFor([&] { return (match = ready.match(said += QString::fromLatin1(process->readAll()))).hasMatch(); }, kWaitMs)
+            ? match : QRegularExpressionMatch();
     };
     // Port 0: the system picks a free port, and socat says which.
     const auto listening = start({QStringLiteral("TCP-LISTEN:0,bind=127.0.0.1,reuseaddr"),
@@ -189,10 +184,9 @@ private slots:
         QStringList ports{m_dir.filePath(QStringLiteral("missing"))};
         for (const QString &kind : c.signs.split(u',', Qt::SkipEmptyParts)) {
             auto sign = std::make_unique<sim::PtySign>(kind == u"z40" ? sim::Model::Pages40 : sim::Model::Pages20);
-            if (kind == u"silent")
-                sign->sign().setFault({sim::FaultKind::Silent, 0});
-            if (kind == u"mute")
-                sign->sign().setFault({sim::FaultKind::SilentAfter, 1});
+            sign->sign().setFault(kind == u"silent" ? sim::Fault{sim::FaultKind::Silent, 0}
+                                  : kind == u"mute"   ? sim::Fault{sim::FaultKind::SilentAfter, 1}
+                                                      : sim::Fault{});
             if (kind == u"slow")
                 sign->setPaceBaud(2400);  // a few seconds for the whole program
             QVERIFY2(sign->open(), qPrintable(sign->errorString()));
@@ -222,9 +216,7 @@ private slots:
             arg = expand(arg, false);
 
         QProcess cli;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ZANTOLUX_PORTS"), ports.join(u':'));
-        cli.setProcessEnvironment(env);
+        qputenv("ZANTOLUX_PORTS", ports.join(u':').toLocal8Bit());  // the child's COM1, COM2, ...
         QByteArray err;
         connect(&cli, &QProcess::readyReadStandardError, this, [&] { err += cli.readAllStandardError(); });
         QSignalSpy finished(&cli, &QProcess::finished);
