@@ -3,7 +3,6 @@
 #include "app/MessagePresenter.h"
 
 #include <QStringList>
-#include <functional>
 
 // Message boxes that record what they would show instead of waiting for a click.
 class RecordingPresenter final : public zlx::MessagePresenter
@@ -17,13 +16,10 @@ public:
     QList<Shown> shown;
     QStringList questions;
     bool answerYes = false;
-    std::function<void(const QString &)> onShow;  // runs while the "box" is up
 
     void show(zlx::MessageIcon icon, const QString &text) override
     {
         shown.append({icon, text});
-        if (onShow)
-            onShow(text);
     }
     bool askYesNo(const QString &text) override
     {
