@@ -19,6 +19,11 @@ QByteArray signPage1()
     return block(QByteArray::fromHex("010203") + "01 PAGINA " + QByteArray(1, '\0')
                  + QByteArray::fromHex("030201") + "SIGN" + QByteArray(2, '\0'));
 }
+// answers: "tick": the response time passes; row0: the text of row 0 afterwards.
+struct EndingCase { bool read; QList<QByteArray> answers; Outcome outcome; bool box; QString row0; };
+// file: the program opened from a file, if any; amount: of row 1 on the screen; box "": nothing to tell, nothing sent.
+struct RefusalCase { int model; QByteArrayList file; QString amount, box; };
+struct SaveCase { int code; QString target; int lines; };  // target "": the dialog is cancelled; lines 0: nothing written
 }  // namespace
 
 class tst_Commands : public QObject
@@ -27,30 +32,20 @@ class tst_Commands : public QObject
 private slots:
     void endings_data()
     {
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QList<QByteArray>>("answers");  // "tick": the response time passes
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<bool>("box");
-        QTest::addColumn<QString>("row0");  // the text of row 0 afterwards
+        QTest::addColumn<EndingCase>("c");
         const QByteArray end = block(QByteArray(1, char(0xFF)));
-        auto row = [](const char *name, bool read, QList<QByteArray> answers, Outcome o, bool box, const char *row0) {
-            QTest::newRow(name) << read << answers << int(o) << box << QString::fromLatin1(row0);
-        };
-        row("send completes", false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE");
-        row("send: wrong answer", false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE");
-        row("send: silence", false, {kAck, "tick"}, Outcome::Timeout, true, "MINE");
-        row("send: port lost", false, {"vanish"}, Outcome::PortLost, true, "MINE");
-        row("read completes", true, {signPage1(), end}, Outcome::Completed, true, "SIGN");
-        row("read: bad mark", true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE");
-        row("read: page 2 unreadable", true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN");
+        QTest::newRow("send completes") << EndingCase{false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE"};
+        QTest::newRow("send: wrong answer") << EndingCase{false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE"};
+        QTest::newRow("send: silence") << EndingCase{false, {kAck, "tick"}, Outcome::Timeout, true, "MINE"};
+        QTest::newRow("send: port lost") << EndingCase{false, {"vanish"}, Outcome::PortLost, true, "MINE"};
+        QTest::newRow("read completes") << EndingCase{true, {signPage1(), end}, Outcome::Completed, true, "SIGN"};
+        QTest::newRow("read: bad mark") << EndingCase{true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE"};
+        QTest::newRow("read: page 2 unreadable") << EndingCase{true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN"};
     }
 
     void endings()
     {
-        QFETCH(bool, read);
-        QFETCH(QList<QByteArray>, answers);
-        QFETCH(int, outcome);
-        QFETCH(bool, box);
+        QFETCH(EndingCase, c);
         Form1Harness h;
         h.detect(1);
         fillRow(h.editor(), 0, 0, QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("MINE"));
@@ -60,12 +55,12 @@ private slots:
         for (int i = 0; i < 6; ++i)
             h.editor().cmdAgregar()->click();
         const int writes = int(h.port->writes.size());
-        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
-        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();  // a second click while busy: ignored
+        (c.read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
+        (c.read ? h.form->cmdLeer : h.form->cmdEnviar)->click();  // a second click while busy: ignored
         QCOMPARE(h.port->writes.size(), writes + 1);
-        QCOMPARE(h.form->panelText(1), read ? texts::reading() : texts::sending());
+        QCOMPARE(h.form->panelText(1), c.read ? texts::reading() : texts::sending());
         QStringList panels;
-        for (const QByteArray &answer : answers) {
+        for (const QByteArray &answer : c.answers) {
             if (answer == "tick")
                 QVERIFY(h.timer1->fire());
             else if (answer == "vanish")
@@ -75,22 +70,22 @@ private slots:
             panels << h.form->panelText(1);
         }
         // Progress shows while the exchange runs, then a statement of how it ended.
-        if (answers.size() > 1)
-            QCOMPARE(panels.constFirst(), read ? texts::readProgress(1, 1) : texts::sendProgress(1));
+        if (c.answers.size() > 1)
+            QCOMPARE(panels.constFirst(), c.read ? texts::readProgress(1, 1) : texts::sendProgress(1));
         ExchangeReport report;
-        report.exchange = read ? Exchange::Read : Exchange::Send;
-        report.outcome = Outcome(outcome);
+        report.exchange = c.read ? Exchange::Read : Exchange::Send;
+        report.outcome = c.outcome;
         report.port = 1;
-        report.page = read && report.outcome == Outcome::ForeignPage ? int(answers.size()) - 1 : -1;
-        if (read && report.outcome != Outcome::Completed && report.page != 1)
+        report.page = c.read && report.outcome == Outcome::ForeignPage ? int(c.answers.size()) - 1 : -1;
+        if (c.read && report.outcome != Outcome::Completed && report.page != 1)
             report.givenBack = EditorView{};
         const texts::Ending ending = texts::ending(report);
         QCOMPARE(h.form->panelText(1), ending.panel);
-        QCOMPARE(h.boxes->texts(), box ? QStringList{ending.message} : QStringList{});
-        QTEST(h.editor().row(0).Text1->text(), "row0");
+        QCOMPARE(h.boxes->texts(), c.box ? QStringList{ending.message} : QStringList{});
+        QCOMPARE(h.editor().row(0).Text1->text(), c.row0);
         // A failed read-back gives the program back as the operator left it.
-        QCOMPARE(editortest::visibleRows(h.editor()), read && !report.givenBack ? 4 : 7);
-        QCOMPARE(h.form->panelText(3), read && !report.givenBack ? QString() : h.path("prog.zlx"));
+        QCOMPARE(editortest::visibleRows(h.editor()), c.read && !report.givenBack ? 4 : 7);
+        QCOMPARE(h.form->panelText(3), c.read && !report.givenBack ? QString() : h.path("prog.zlx"));
         QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(ending.panel) <= h.panel(1)->contentsRect().width());
         // A lost port sends the scan looking again.
         QCOMPARE(h.form->cmdEnviar->isEnabled(), report.outcome != Outcome::PortLost);
@@ -102,44 +97,37 @@ private slots:
 
     void sendRefused_data()
     {
-        QTest::addColumn<int>("model");
-        QTest::addColumn<QByteArrayList>("file");  // the program opened from a file, if any
-        QTest::addColumn<QString>("amount");       // of row 1 on the screen
-        QTest::addColumn<QString>("box");          // "": nothing to tell, nothing sent
-        const QByteArrayList none;
-        QTest::newRow("empty first row") << 1 << none << "" << "";
-        QTest::newRow("unknown model") << 3 << none << "" << "modelo";
-        QTest::newRow("invalid row on the screen") << 1 << none << "13" << "página 1, fila 2";
+        QTest::addColumn<RefusalCase>("c");
+        QTest::newRow("empty first row") << RefusalCase{1, {}, "", ""};
+        QTest::newRow("unknown model") << RefusalCase{3, {}, "", "modelo"};
+        QTest::newRow("invalid row on the screen") << RefusalCase{1, {}, "13", "página 1, fila 2"};
         // Page 1 is clean; the bad entry is row 2 of page 2, never shown.
         QByteArrayList file(22);
         file[0] = file[20] = kExampleEntry;
         file[21] = "A\x02" "2x";
-        QTest::newRow("entry from a file") << 1 << file << "" << "página 2, fila 2";
+        QTest::newRow("entry from a file") << RefusalCase{1, file, "", "página 2, fila 2"};
     }
 
     void sendRefused()
     {
-        QFETCH(int, model);
-        QFETCH(QByteArrayList, file);
-        QFETCH(QString, amount);
-        QFETCH(QString, box);
+        QFETCH(RefusalCase, c);
         Form1Harness h;
-        h.detect(model);
-        if (!file.isEmpty()) {
-            h.writeFile("bad.zlx", projectBytes(file, 40));
+        h.detect(c.model);
+        if (!c.file.isEmpty()) {
+            h.writeFile("bad.zlx", projectBytes(c.file, 40));
             h.open("bad.zlx");
-        } else if (!box.isEmpty()) {
+        } else if (!c.box.isEmpty()) {
             fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         }
-        if (!amount.isEmpty())
-            fillRow(h.editor(), 1, 0, amount, "2", "DEF");
+        if (!c.amount.isEmpty())
+            fillRow(h.editor(), 1, 0, c.amount, "2", "DEF");
         const QString panel = h.form->panelText(1);
         const auto before = h.port->writes.size();
         h.form->cmdEnviar->click();
-        QCOMPARE(h.boxes->texts().size(), box.isEmpty() ? 0 : 1);
-        if (!box.isEmpty()) {
+        QCOMPARE(h.boxes->texts().size(), c.box.isEmpty() ? 0 : 1);
+        if (!c.box.isEmpty()) {
             QCOMPARE(h.boxes->shown[0].icon, MessageIcon::Exclamation);
-            QVERIFY2(h.boxes->shown[0].text.contains(box), qPrintable(h.boxes->shown[0].text));
+            QVERIFY2(h.boxes->shown[0].text.contains(c.box), qPrintable(h.boxes->shown[0].text));
         }
         QCOMPARE(h.port->writes.size(), before);
         QVERIFY(!h.form->link()->programBusy());
@@ -148,33 +136,29 @@ private slots:
 
     void save_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("target");  // "": the dialog is cancelled
-        QTest::addColumn<int>("lines");       // 0: nothing written
-        QTest::newRow("20-page sign") << 1 << "p.zlx" << 400;
-        QTest::newRow("before detection: every page") << 0 << "p.zlx" << 800;
-        QTest::newRow("cancelled") << 1 << "" << 0;
-        QTest::newRow("under a regular file") << 1 << "good.zlx/p.zlx" << 0;
+        QTest::addColumn<SaveCase>("c");
+        QTest::newRow("20-page sign") << SaveCase{1, "p.zlx", 400};
+        QTest::newRow("before detection: every page") << SaveCase{0, "p.zlx", 800};
+        QTest::newRow("cancelled") << SaveCase{1, "", 0};
+        QTest::newRow("under a regular file") << SaveCase{1, "good.zlx/p.zlx", 0};
     }
 
     void save()
     {
-        QFETCH(int, code);
-        QFETCH(QString, target);
-        QFETCH(int, lines);
+        QFETCH(SaveCase, c);
         Form1Harness h;
-        if (code)
-            h.detect(code);
+        if (c.code)
+            h.detect(c.code);
         h.save("good.zlx");
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
-        h.save(target);
+        h.save(c.target);
         QCOMPARE(h.dialogs, QList<FileDialogKind>(2, FileDialogKind::Save));
-        const QString name = h.path(lines ? target : QStringLiteral("good.zlx"));
+        const QString name = h.path(c.lines ? c.target : QStringLiteral("good.zlx"));
         QCOMPARE(h.form->panelText(3), name);
         QCOMPARE(h.form->projectFileName(), name);
-        QCOMPARE(h.boxes->shown.size(), target.contains('/') ? 1 : 0);
-        if (lines)
-            QCOMPARE(h.readFile(target), projectBytes({kExampleEntry}, lines));
+        QCOMPARE(h.boxes->shown.size(), c.target.contains('/') ? 1 : 0);
+        if (c.lines)
+            QCOMPARE(h.readFile(c.target), projectBytes({kExampleEntry}, c.lines));
         QCOMPARE(h.form->store().entry(0, 0), kExampleEntry);  // the shown page is stored all the same
     }
 

@@ -16,6 +16,10 @@
 
 using namespace std::chrono_literals;
 
+namespace {
+struct TitleCase { int code; QString detected, afterReset; };
+}  // namespace
+
 class tst_Window : public QObject
 {
     Q_OBJECT
@@ -28,16 +32,8 @@ private slots:
         QCOMPARE(f.size(), QSize(784, 596));
         auto *bar = f.findChild<QWidget *>(QStringLiteral("StatusBar1"));
         // Twips / 15, relative to the container: the window, StatusBar1, SSTab1 or Frame1.
-        const struct
-        {
-            const char *name;
-            QWidget *widget;
-            QWidget *parent;
-            QRect rect;
-            QString caption;
-            int weight;  // of the font; 0: not checked
-            int tab;     // place in the focus order the reset's renumbering yields; -1: none
-        } table[] = {
+        // weight: of the font, 0 not checked; tab: place in the focus order the reset's renumbering yields, -1 none.
+        const struct { const char *name; QWidget *widget, *parent; QRect rect; QString caption; int weight, tab; } table[] = {
             {"SSTab1", f.SSTab1, &f, {0, 0, 689, 577}, {}, 0, 0},
             {"cmdNuevo", f.cmdNuevo, &f, {696, 8, 81, 73}, "Nuevo", 0, 113},
             {"cmdAbrir", f.cmdAbrir, &f, {696, 80, 81, 73}, "Abrir Archivo", 0, 2},
@@ -132,36 +128,32 @@ private slots:
 
     void titles_data()
     {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("detected");
-        QTest::addColumn<QString>("afterReset");
+        QTest::addColumn<TitleCase>("c");
         const QString plain = QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0");
-        QTest::newRow("no sign") << 0 << plain << plain;
-        QTest::newRow("20 pages") << 1 << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20   v2.0")
-                                  << QStringLiteral("Letreros Electronicos ZANTOLUX - Z20    v2.0");
-        QTest::newRow("unknown model") << 3 << plain << plain;
+        QTest::newRow("no sign") << TitleCase{0, plain, plain};
+        QTest::newRow("20 pages") << TitleCase{1, QStringLiteral("Letreros Electronicos ZANTOLUX - Z20   v2.0"),
+                                               QStringLiteral("Letreros Electronicos ZANTOLUX - Z20    v2.0")};
+        QTest::newRow("unknown model") << TitleCase{3, plain, plain};
     }
 
     // The reset (Form_Load) before and after a sign has answered.
     void titles()
     {
-        QFETCH(int, code);
-        QFETCH(QString, detected);
-        QFETCH(QString, afterReset);
+        QFETCH(TitleCase, c);
         Form1Harness h;
         QCOMPARE(h.form->windowTitle(), QStringLiteral("Letreros Electronicos ZANTOLUX      v2.0"));
         QCOMPARE(h.timer2->interval(), 1000ms);
-        const bool found = code != 0;
+        const bool found = c.code != 0;
         if (found)
-            h.detect(code);
+            h.detect(c.code);
         else
             QVERIFY(h.timer2->fire());  // a pass is under way, its probe's port open
-        QCOMPARE(h.form->windowTitle(), detected);
+        QCOMPARE(h.form->windowTitle(), c.detected);
         if (found)
             QCOMPARE(QStringList({h.form->panelText(1), h.form->panelText(2)}), QStringList({zlx::texts::detected(), zlx::texts::portPanel(1)}));
         const int opens = h.port->opens;
         h.form->Form_Load();
-        QCOMPARE(h.form->windowTitle(), afterReset);
+        QCOMPARE(h.form->windowTitle(), c.afterReset);
         QCOMPARE(h.form->cmdEnviar->isEnabled(), found);
         QCOMPARE(h.form->cmdLeer->isEnabled(), found);
         // Before detection the scan starts over; afterwards the link is left alone.
