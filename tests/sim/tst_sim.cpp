@@ -16,6 +16,7 @@ const QByteArray kWrite = hex("a50602180001 41 00");  // "A" at 0x1800
 const QByteArray kRead = hex("a5050118004000");
 const QByteArray kAck = hex("b5");
 QByteArray block(char mark) { return mark + QByteArray("A").leftJustified(64, char(0xFF)) + '\0'; }
+struct AnswerCase { Fault fault; QList<QByteArray> feeds; QList<QByteArray> answers; int written; };
 }  // namespace
 
 class TestVirtualSign : public QObject
@@ -24,38 +25,31 @@ class TestVirtualSign : public QObject
 private slots:
     void answers_data()
     {
-        QTest::addColumn<Fault>("fault");
-        QTest::addColumn<QList<QByteArray>>("feeds");
-        QTest::addColumn<QList<QByteArray>>("answers");
-        QTest::addColumn<int>("written");
+        QTest::addColumn<AnswerCase>("c");
+        auto row = [](const char *name, const AnswerCase &ac) { QTest::newRow(name) << ac; };
         const char b5 = char(0xB5);
-        QTest::newRow("probe, write, read, end; junk and split frames")
-            << Fault{} << QList{hex("00ff13") + kProbe.left(3), kProbe.mid(3), kWrite, kRead, hex("a502b500")}
-            << QList{QByteArray(), hex("b501ff00"), kAck, block(b5), QByteArray()} << 1;
-        QTest::newRow("silent") << Fault{FaultKind::Silent, 0} << QList{kProbe, kWrite} << QList{QByteArray(), QByteArray()} << 0;
-        QTest::newRow("silent after 2") << Fault{FaultKind::SilentAfter, 2} << QList{kProbe, kWrite, kWrite}
-                                        << QList{hex("b501ff00"), kAck, QByteArray()} << 1;
-        QTest::newRow("wrong ack at 2") << Fault{FaultKind::WrongAckAt, 2} << QList{kWrite, kWrite, kWrite}
-                                        << QList{kAck, hex("00"), kAck} << 3;
-        QTest::newRow("double ack at 1") << Fault{FaultKind::DoubleAckAt, 1} << QList{kWrite} << QList{hex("b5b5")} << 1;
-        QTest::newRow("bad read mark at 2") << Fault{FaultKind::BadReadMarkAt, 2} << QList{kWrite, kProbe, kRead, kRead}
-                                            << QList{kAck, hex("b501ff00"), block(b5), block(0)} << 1;
-        QTest::newRow("garbage") << Fault{FaultKind::GarbageBefore, 0} << QList{kProbe} << QList{hex("00ff13b501ff00")} << 0;
+        row("probe, write, read, end; junk and split frames",
+            {{}, {hex("00ff13") + kProbe.left(3), kProbe.mid(3), kWrite, kRead, hex("a502b500")},
+             {QByteArray(), hex("b501ff00"), kAck, block(b5), QByteArray()}, 1});
+        row("silent", {{FaultKind::Silent, 0}, {kProbe, kWrite}, {QByteArray(), QByteArray()}, 0});
+        row("silent after 2", {{FaultKind::SilentAfter, 2}, {kProbe, kWrite, kWrite}, {hex("b501ff00"), kAck, QByteArray()}, 1});
+        row("wrong ack at 2", {{FaultKind::WrongAckAt, 2}, {kWrite, kWrite, kWrite}, {kAck, hex("00"), kAck}, 3});
+        row("double ack at 1", {{FaultKind::DoubleAckAt, 1}, {kWrite}, {hex("b5b5")}, 1});
+        row("bad read mark at 2",
+            {{FaultKind::BadReadMarkAt, 2}, {kWrite, kProbe, kRead, kRead}, {kAck, hex("b501ff00"), block(b5), block(0)}, 1});
+        row("garbage", {{FaultKind::GarbageBefore, 0}, {kProbe}, {hex("00ff13b501ff00")}, 0});
     }
 
     void answers()
     {
-        QFETCH(Fault, fault);
-        QFETCH(QList<QByteArray>, feeds);
-        QFETCH(QList<QByteArray>, answers);
+        QFETCH(AnswerCase, c);
         VirtualSign sign(Model::Pages20);
         sign.feed(kProbe + kRead + hex("a50602600001 41 00"));  // a fault counts from the moment it is set
-        sign.setFault(fault);
-        for (qsizetype i = 0; i < feeds.size(); ++i)
-            QCOMPARE(sign.feed(feeds.at(i)).toHex(' '), answers.at(i).toHex(' '));
-        QFETCH(int, written);
-        QCOMPARE(sign.framesWritten() - 1, written);
-        QCOMPARE(sign.readMemory(0x1800, 1), written ? QByteArray("A") : hex("ff"));
+        sign.setFault(c.fault);
+        for (qsizetype i = 0; i < c.feeds.size(); ++i)
+            QCOMPARE(sign.feed(c.feeds.at(i)).toHex(' '), c.answers.at(i).toHex(' '));
+        QCOMPARE(sign.framesWritten() - 1, c.written);
+        QCOMPARE(sign.readMemory(0x1800, 1), c.written ? QByteArray("A") : hex("ff"));
     }
 
     void memoryFile()
@@ -68,9 +62,7 @@ private slots:
         QVERIFY(saveMemoryFile(path, sign.memory(), &error));
         QCOMPARE(loadMemoryFile(path).value_or(QByteArray()), sign.memory());
         QFile longer(path);
-        QVERIFY(longer.open(QIODevice::Append));
-        longer.write("x");
-        longer.close();
+        QVERIFY(longer.open(QIODevice::Append) && longer.write("x") == 1 && longer.flush());
         QVERIFY(!loadMemoryFile(path, &error));
         QVERIFY(error.contains(QStringLiteral("65537")));
     }

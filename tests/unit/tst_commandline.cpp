@@ -6,60 +6,56 @@
 
 using zlx::CommandLine;
 
+namespace {
+// exitCode -1: the program goes on; said: a part of what it prints.
+struct ParseCase { QStringList arguments; int exitCode; QString said; QStringList ports = {}; bool debugLink = false; };
+}  // namespace
+
 class tst_CommandLine : public QObject
 {
     Q_OBJECT
 private slots:
     void parse_data()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");  // -1: the program goes on
-        QTest::addColumn<QString>("said");  // a part of what it prints
-        QTest::addColumn<QStringList>("ports");
-        QTest::addColumn<bool>("debugLink");
-
+        QTest::addColumn<ParseCase>("c");
         const QString here = QDir::currentPath();
-        const QStringList none;
         const int usage = CommandLine::kUsageError;
-        QTest::newRow("nothing") << QStringList{} << -1 << "" << none << false;
-        QTest::newRow("port") << QStringList{"--port", "/dev/ttyUSB0"} << -1 << "" << QStringList{"/dev/ttyUSB0"} << false;
-        QTest::newRow("port relative") << QStringList{"--port", "./a/../sign"} << -1 << "" << QStringList{here + "/sign"} << false;
-        QTest::newRow("ports in order, debug link") << QStringList{"--port", "/dev/b", "--debug-link", "--port", "/dev/a"}
-                                                    << -1 << "" << QStringList{"/dev/b", "/dev/a"} << true;
-        QTest::newRow("qt platform option") << QStringList{"-platform", "offscreen", "-reverse"} << -1 << "" << none << false;
-        QTest::newRow("unknown option") << QStringList{"--bogus"} << usage << "bogus" << none << false;
-        QTest::newRow("port without value") << QStringList{"--port"} << usage << "port" << none << false;
-        QTest::newRow("port empty") << QStringList{"--port="} << usage << "--port needs" << none << false;
-        QTest::newRow("debug link with value") << QStringList{"--debug-link=1"} << usage << "debug-link" << none << false;
-        QTest::newRow("stray argument") << QStringList{"program.zlx"} << usage << "'program.zlx'" << none << false;
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "zantolux " ZANTOLUX_VERSION "\n" << none << false;
+        QTest::newRow("nothing") << ParseCase{{}, -1, ""};
+        QTest::newRow("port") << ParseCase{{"--port", "/dev/ttyUSB0"}, -1, "", {"/dev/ttyUSB0"}};
+        QTest::newRow("port relative") << ParseCase{{"--port", "./a/../sign"}, -1, "", {here + "/sign"}};
+        QTest::newRow("ports in order, debug link")
+            << ParseCase{{"--port", "/dev/b", "--debug-link", "--port", "/dev/a"}, -1, "", {"/dev/b", "/dev/a"}, true};
+        QTest::newRow("qt platform option") << ParseCase{{"-platform", "offscreen", "-reverse"}, -1, ""};
+        QTest::newRow("unknown option") << ParseCase{{"--bogus"}, usage, "bogus"};
+        QTest::newRow("port without value") << ParseCase{{"--port"}, usage, "port"};
+        QTest::newRow("port empty") << ParseCase{{"--port="}, usage, "--port needs"};
+        QTest::newRow("debug link with value") << ParseCase{{"--debug-link=1"}, usage, "debug-link"};
+        QTest::newRow("stray argument") << ParseCase{{"program.zlx"}, usage, "'program.zlx'"};
+        QTest::newRow("version") << ParseCase{{"--version"}, 0, "zantolux " ZANTOLUX_VERSION "\n"};
         // Help wins over anything given with it, as the user asked for it.
-        QTest::newRow("help") << QStringList{"--port=/dev/x", "--help"} << 0 << "--port <DEVICE>" << none << false;
-        QTest::newRow("-h") << QStringList{"--debug-link", "-h"} << 0 << "/dev/ttyS0 come before" << none << false;
+        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "--port <DEVICE>"};
+        QTest::newRow("-h") << ParseCase{{"--debug-link", "-h"}, 0, "/dev/ttyS0 come before"};
     }
 
     void parse()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QString, said);
-        arguments.prepend(QStringLiteral("zantolux"));
-        const CommandLine command = CommandLine::parse(arguments);
-        QCOMPARE(command.exits, exitCode >= 0);
+        QFETCH(ParseCase, c);
+        const CommandLine command = CommandLine::parse(QStringList{QStringLiteral("zantolux")} + c.arguments);
+        QCOMPARE(command.exits, c.exitCode >= 0);
         if (!command.exits) {
-            QTEST(command.ports, "ports");
-            QTEST(command.debugLink, "debugLink");
+            QCOMPARE(command.ports, c.ports);
+            QCOMPARE(command.debugLink, c.debugLink);
             command.applyLogging();
-            QTEST(lcLink().isDebugEnabled(), "debugLink");
+            QCOMPARE(lcLink().isDebugEnabled(), c.debugLink);
             QLoggingCategory::setFilterRules(QString());
         } else {
-            QCOMPARE(command.exitCode, exitCode);
+            QCOMPARE(command.exitCode, c.exitCode);
         }
-        const QString &shown = exitCode == CommandLine::kUsageError ? command.errorOutput : command.output;
-        const QString &quiet = exitCode == CommandLine::kUsageError ? command.output : command.errorOutput;
-        QVERIFY2(shown.contains(said), qPrintable(shown));
+        const QString &shown = c.exitCode == CommandLine::kUsageError ? command.errorOutput : command.output;
+        const QString &quiet = c.exitCode == CommandLine::kUsageError ? command.output : command.errorOutput;
+        QVERIFY2(shown.contains(c.said), qPrintable(shown));
         QVERIFY(quiet.isEmpty());
-        QCOMPARE(shown.contains(QStringLiteral("zantolux --help")), exitCode == CommandLine::kUsageError);
+        QCOMPARE(shown.contains(QStringLiteral("zantolux --help")), c.exitCode == CommandLine::kUsageError);
         QVERIFY(!command.output.contains(QLatin1String("-platform")));
     }
 
