@@ -30,13 +30,10 @@ public:
     {
         ++opens;
         m_buffer.clear();
-        m_open = false;
+        m_open = !refusing.contains(m_number) && existing.contains(m_number) && !vanished;
         if (refusing.contains(m_number))
             return zlx::OpenResult::NoPermission;
-        if (!existing.contains(m_number) || vanished)
-            return zlx::OpenResult::NoDevice;
-        m_open = true;
-        return zlx::OpenResult::Opened;
+        return m_open ? zlx::OpenResult::Opened : zlx::OpenResult::NoDevice;
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
