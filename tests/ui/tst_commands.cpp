@@ -223,6 +223,12 @@ private slots:
         }
         QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
         QVERIFY(h.form->cmdEnviar->isEnabled());
+        // Started over during a read-back, a read that then fails brings no program back.
+        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        h.form->cmdLeer->click();
+        h.form->cmdNuevo->click();
+        QVERIFY(h.timer1->fire());
+        QCOMPARE(h.form->store(), zlx::MessageStore());
     }
 
     void permissionNote()
