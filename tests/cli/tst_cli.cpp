@@ -1,6 +1,6 @@
 // zantolux-cli as a script sees it: the real program against virtual signs on ptys hosted in
 // this process, one row a command line; exit status, output lines, and what reached the sign.
-#include "SignBytes.h"
+#include "SignMemory.h"
 #include "model/MessageEntry.h"
 #include "project/ProjectFile.h"
 #include "sim/PtySign.h"
@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -78,19 +77,6 @@ QString bridge(const QString &device, const QString &link, std::vector<Child> &c
     if (!linked.hasMatch() || !QFileInfo::exists(link))
         return QStringLiteral("the socat bridge did not come up at ") + link;
     return {};
-}
-
-void program(sim::VirtualSign &sign, const MessageStore &store)
-{
-    for (const auto &[address, image] : signbytes::placedImages(store, kZ20))
-        sign.writeMemory(address, image);
-}
-
-bool holds(const sim::VirtualSign &sign, const MessageStore &store)
-{
-    return std::ranges::all_of(signbytes::placedImages(store, kZ20), [&](const auto &placed) {
-        return sign.readMemory(placed.first, int(placed.second.size())) == placed.second;
-    });
 }
 
 struct Case
@@ -201,7 +187,7 @@ private slots:
             hosted.push_back(std::move(sign));
         }
         if (!c.preload.isEmpty())
-            program(hosted.front()->sign(), c.preload == u"good" ? m_good : m_other);
+            signbytes::put(hosted.front()->sign(), c.preload == u"good" ? m_good : m_other, kZ20);
         const auto expand = [&](QString text, bool pattern) {
             const auto put = [&](const char *mark, const QString &value) {
                 text.replace(QLatin1String(mark), pattern ? QRegularExpression::escape(value) : value);
@@ -249,7 +235,7 @@ private slots:
         QVERIFY2(QString::fromUtf8(err).contains(expand(c.stderrHas, false)), err.constData());
 
         if (c.check == u"holds-good")
-            QVERIFY(holds(hosted.front()->sign(), m_good));
+            QVERIFY(signbytes::holds(hosted.front()->sign(), m_good, kZ20));
         if (c.check == u"nothing-sent")
             QCOMPARE(hosted.front()->sign().framesWritten(), 0);
         if (c.check == u"existing-kept")
@@ -260,8 +246,8 @@ private slots:
             QCOMPARE(lines.value_or(QByteArrayList()).size(), 20 * MessageStore::kRowsPerPage);
             MessageStore read;
             project::load(*lines, read);
-            program(hosted.front()->sign(), read);
-            QVERIFY(holds(hosted.front()->sign(), m_good));
+            signbytes::put(hosted.front()->sign(), read, kZ20);
+            QVERIFY(signbytes::holds(hosted.front()->sign(), m_good, kZ20));
         }
     }
 

@@ -1,11 +1,11 @@
 // The real serial port code on ptys. The port alone: opening by path, the read limit, the drain.
 // The main window against the virtual sign: a Send over a read-back whose answer is still on the
-// line sends what the editor holds; after a fault of each class the editor keeps its program, and
-// then (after a lost port, once the scan has found the sign again) a program goes out and comes
-// back whole.
+// line sends what the editor holds; after each fault the virtual sign can show the editor keeps
+// its program, and then (after a lost port, once the scan has found the sign again) a program goes
+// out and comes back whole.
 #include "ManualTicker.h"
 #include "RecordingPresenter.h"
-#include "SignBytes.h"
+#include "SignMemory.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
 #include "link/QtSignPort.h"
@@ -15,6 +15,7 @@
 #include "sim/PtySign.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,7 +23,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <algorithm>
 
 using namespace zlx;
 using namespace std::chrono_literals;
@@ -78,17 +78,8 @@ struct Window
         QTest::keyClicks(r.Text1, text);
         expected.setEntry(editor().currentPage() - 1, row, entry::make(1, amount, '2', entry::textToStored(text)));
     }
-    void put(const MessageStore &program)
-    {
-        for (const auto &[address, image] : signbytes::placedImages(program, model()))
-            sign.sign().writeMemory(address, image);
-    }
-    bool signHolds(const MessageStore &program)
-    {
-        return std::ranges::all_of(signbytes::placedImages(program, model()), [this](const auto &placed) {
-            return sign.sign().readMemory(placed.first, int(placed.second.size())) == placed.second;
-        });
-    }
+    void put(const MessageStore &program) { signbytes::put(sign.sign(), program, model()); }
+    bool signHolds(const MessageStore &program) const { return signbytes::holds(sign.sign(), program, model()); }
 
     QTemporaryDir dir;
     QString link = dir.filePath(QStringLiteral("ttyZLX"));
@@ -157,6 +148,8 @@ private slots:
     void sendDuringReadSendsWhatTheEditorHolds()
     {
         Window w;
+        const QString memoryFile = w.dir.filePath(QStringLiteral("sign.mem"));
+        QVERIFY(w.sign.setMemoryFile(memoryFile));
         QVERIFY(w.detect());
         w.put(program("", 4, 80));  // four pages of two blocks: a long read-back at 2400 baud
         w.sign.setPaceBaud(2400);
@@ -176,6 +169,15 @@ private slots:
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
         QCOMPARE(w.form->store(), expected);
         QVERIFY(w.signHolds(expected));
+        // The virtual sign keeps its memory in a file from one end frame to its next start.
+        QTRY_COMPARE(w.sign.sign().endFramesSeen(), 1);
+        sim::PtySign later;
+        QVERIFY(later.setMemoryFile(memoryFile));
+        QCOMPARE(later.sign().memory(), w.sign.sign().memory());
+        QFile longer(memoryFile);
+        QVERIFY(longer.open(QIODevice::Append) && longer.write("x") == 1 && longer.flush());
+        QVERIFY(!later.setMemoryFile(memoryFile));
+        QVERIFY2(later.errorString().contains(QStringLiteral("65537")), qPrintable(later.errorString()));
     }
 
     void faults_data()
@@ -184,7 +186,9 @@ private slots:
         QTest::addColumn<sim::Fault>("fault");
         QTest::addColumn<Outcome>("outcome");  // PortLost: the pty closes once the first answer is in
         QTest::newRow("silent sign") << Exchange::Send << sim::Fault{FaultKind::Silent, 0} << Outcome::Timeout;
+        QTest::newRow("wrong acknowledgement") << Exchange::Send << sim::Fault{FaultKind::WrongAckAt, 2} << Outcome::WrongAnswer;
         QTest::newRow("bad read mark") << Exchange::Read << sim::Fault{FaultKind::BadReadMarkAt, 2} << Outcome::WrongAnswer;
+        QTest::newRow("junk before the answer") << Exchange::Read << sim::Fault{FaultKind::GarbageBefore, 0} << Outcome::WrongAnswer;
         QTest::newRow("port lost mid-read") << Exchange::Read << sim::Fault{} << Outcome::PortLost;
     }
 
