@@ -1,17 +1,13 @@
-// The read-back stepper, the port map, the link and the session against a scripted port and
-// hand-fired timers: the bytes of each exchange, the scan, how every exchange ends, an exchange
-// started over another whose answer is still on the line, and what the session does with the
-// operator's program.
+// The read-back stepper, the port map and the link against a scripted port and hand-fired
+// timers: the bytes of each exchange, the scan, how every exchange ends, and an exchange started
+// over another whose answer is still on the line.
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
 #include "SignBytes.h"
 #include "link/PortMap.h"
 #include "link/ReadBackStepper.h"
 #include "link/SignLink.h"
-#include "model/MessageEntry.h"
 #include "protocol/Frames.h"
-#include "session/OperatorTexts.h"
-#include "session/ProgramSession.h"
 
 #include <QDir>
 #include <QTest>
@@ -26,8 +22,6 @@ using Ended = std::pair<Exchange, Outcome>;
 const QByteArray kAck = hex("b5");
 const QByteArray kEnd = hex("a502b500");
 const QByteArray kFrame0 = frames::writeFrame(24, 0, QByteArray(1, '\xff'));
-const QByteArray kEarlier = entry::make(1, 2, '2', "OLD");
-const QByteArray kRead = entry::make(1, 2, '2', "NEW");
 constexpr SignModel kZ20{20, 4};
 constexpr SignModel kZ40{40, 2};
 
@@ -52,10 +46,7 @@ struct Rig
     ManualTicker timer1;
     ManualTicker timer2;
     SignLink link{&port, &timer1, &timer2};
-    MessageStore store;
-    ProgramSession session{link, store};
     QList<Ended> ended;
-    QList<ExchangeReport> reports;
     QStringList refused;
     bool available = false;
 
@@ -67,18 +58,14 @@ struct Rig
         });
         QObject::connect(&link, &SignLink::portRefused, [this](const QString &p) { refused << p; });
         QObject::connect(&link, &SignLink::exchangesAvailable, [this](bool on) { available = on; });
-        QObject::connect(&session, &ProgramSession::finished, [this](const ExchangeReport &r) { reports.append(r); });
-        // The editor's reset empties the store as the read-back starts.
-        QObject::connect(&session, &ProgramSession::readStarting, [this] { store.clearPages(); });
         link.SetUpLink();
     }
-    // A scan pass that finds the sign on COM1; the editor holds an earlier program.
+    // A scan pass that finds the sign on COM1.
     void detect(char modelCode = 1)
     {
         QVERIFY(timer2.fire());
         port.deliver(kAck + modelCode + QByteArray(2, '\0'));
         QVERIFY(link.signDetected());
-        store.setEntry(0, 0, kEarlier);
     }
     void start(Exchange e)
     {
@@ -102,15 +89,6 @@ struct ReadCase
     QByteArray spoiled;  // replaces the last request's answer
 };
 
-struct OutcomeCase
-{
-    QList<QByteArray> answers;  // "tick": the response time passes
-    bool forget;                // the operator replaced the program
-    Outcome outcome;
-    QByteArray page1;  // entry (0, 0) afterwards
-    bool givenBack;
-    int page;
-};
 }  // namespace
 
 
@@ -342,47 +320,6 @@ private slots:
         rig.port.deliver(second == Exchange::Send ? kAck : block());
         rig.port.deliver(second == Exchange::Send ? kAck : QByteArray());
         QCOMPARE(rig.ended.constLast(), std::make_pair(second, Outcome::Completed));
-    }
-
-    void readOutcomes_data()
-    {
-        QTest::addColumn<OutcomeCase>("c");
-        const QByteArray news = block(page(1, "NEW"));
-        const QByteArray garbage = block("written by something else");
-        QTest::newRow("page 2 unreadable: page 1 kept") << OutcomeCase{{news, garbage}, false, Outcome::ForeignPage, kRead, false, 1};
-        QTest::newRow("page 1 unreadable: earlier program back") << OutcomeCase{{garbage}, false, Outcome::ForeignPage, kEarlier, true, 0};
-        QTest::newRow("silence") << OutcomeCase{{news, "tick"}, false, Outcome::Timeout, kEarlier, true, -1};
-        QTest::newRow("silence after the program was replaced") << OutcomeCase{{"tick"}, true, Outcome::Timeout, {}, false, -1};
-    }
-
-    void readOutcomes()
-    {
-        QFETCH(OutcomeCase, c);
-        Rig rig;
-        rig.detect();
-        QCOMPARE(rig.session.read({3, 7, QStringLiteral("file.zlx")}), Refusal::None);
-        QVERIFY(rig.store.entry(0, 0).isEmpty());
-        if (c.forget)
-            rig.session.forgetEarlierProgram();
-        for (const QByteArray &answer : c.answers) {
-            if (answer == "tick")
-                QVERIFY(rig.timer1.fire());
-            else
-                rig.port.deliver(answer);
-        }
-        QCOMPARE(rig.reports.size(), 1);
-        const ExchangeReport &report = rig.reports.constFirst();
-        QCOMPARE(report.exchange, Exchange::Read);
-        QCOMPARE(report.outcome, c.outcome);
-        QCOMPARE(rig.store.entry(0, 0), c.page1);
-        QCOMPARE(report.givenBack.has_value(), c.givenBack);
-        if (report.givenBack)
-            QCOMPARE(report.givenBack->visibleRows, 7);
-        QCOMPARE(report.page, c.page);
-        // The operator is told which program the editor now shows.
-        const QString told = texts::ending(report).message;
-        QCOMPARE(told.contains(QStringLiteral("páginas anteriores")), report.page > 0);
-        QCOMPARE(told.contains(QStringLiteral("vuelto al editor")), report.givenBack.has_value());
     }
 
     void portMap()

@@ -8,29 +8,19 @@
 class RecordingPresenter final : public zlx::MessagePresenter
 {
 public:
-    struct Shown
-    {
-        zlx::MessageIcon icon;
-        QString text;
-    };
-    QList<Shown> shown;
+    QList<zlx::MessageIcon> icons;  // of each box shown, in order
+    QStringList texts;
     QStringList questions;
     bool answerYes = false;
 
     void show(zlx::MessageIcon icon, const QString &text) override
     {
-        shown.append({icon, text});
+        icons.append(icon);
+        texts.append(text);
     }
     bool askYesNo(const QString &text) override
     {
         questions.append(text);
         return answerYes;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Shown &s : shown)
-            out << s.text;
-        return out;
     }
 };

@@ -1,26 +1,19 @@
 // The main window's commands through its buttons: Send and Leer with how each exchange ends,
 // Send's refusals, Guardar, Abrir, Nuevo, and a device the user may not open.
 #include "Form1Harness.h"
+#include "SignBytes.h"
 #include "session/OperatorTexts.h"
 
 using namespace zlx;
 using editortest::fillRow;
+using signbytes::block;
 
 namespace {
-const QByteArray kAck = QByteArray::fromHex("b5");
+const QByteArray kAck = signbytes::hex("b5");
 const QByteArray kExampleEntry("1\x02" "2ABC");
-
-QByteArray block(const QByteArray &bytes)
-{
-    return kAck + bytes.leftJustified(64, '\0', true) + QByteArray(1, '\0');
-}
-QByteArray signPage1()
-{
-    return block(QByteArray::fromHex("010203") + "01 PAGINA " + QByteArray(1, '\0')
-                 + QByteArray::fromHex("030201") + "SIGN" + QByteArray(2, '\0'));
-}
-// answers: "tick": the response time passes; row0: the text of row 0 afterwards.
-struct EndingCase { bool read; QList<QByteArray> answers; Outcome outcome; bool box; QString row0; };
+// answers: "tick": the response time passes; box "": none; row0: the text of row 0 afterwards,
+// "SIGN" when the sign's program is shown.
+struct EndingCase { bool read; QList<QByteArray> answers; QString panel, box, row0; };
 // file: the program opened from a file, if any; amount: of row 1 on the screen; box "": nothing to tell, nothing sent.
 struct RefusalCase { int model; QByteArrayList file; QString amount, box; };
 struct SaveCase { int code; QString target; int lines; };  // target "": the dialog is cancelled; lines 0: nothing written
@@ -33,14 +26,23 @@ private slots:
     void endings_data()
     {
         QTest::addColumn<EndingCase>("c");
-        const QByteArray end = block(QByteArray(1, char(0xFF)));
-        QTest::newRow("send completes") << EndingCase{false, {kAck, kAck, kAck}, Outcome::Completed, true, "MINE"};
-        QTest::newRow("send: wrong answer") << EndingCase{false, {kAck, QByteArray(1, '\0')}, Outcome::WrongAnswer, false, "MINE"};
-        QTest::newRow("send: silence") << EndingCase{false, {kAck, "tick"}, Outcome::Timeout, true, "MINE"};
-        QTest::newRow("send: port lost") << EndingCase{false, {"vanish"}, Outcome::PortLost, true, "MINE"};
-        QTest::newRow("read completes") << EndingCase{true, {signPage1(), end}, Outcome::Completed, true, "SIGN"};
-        QTest::newRow("read: bad mark") << EndingCase{true, {QByteArray(66, '\0')}, Outcome::WrongAnswer, true, "MINE"};
-        QTest::newRow("read: page 2 unreadable") << EndingCase{true, {signPage1(), block("??")}, Outcome::ForeignPage, true, "SIGN"};
+        const QByteArray page1 = block(signbytes::page(1, "SIGN"));
+        const QString back = QStringLiteral("\nNo se leyó el programa del letrero: el programa anterior ha vuelto al editor.");
+        const QString noAnswer = QStringLiteral("El letrero no responde, verifique las conexiones y vuelva a intentar");
+        auto row = [](const char *name, const EndingCase &ec) { QTest::newRow(name) << ec; };
+        row("send completes", {false, {kAck, kAck, kAck}, "Transmision Completa", "Programacion finalizada correctamente", "MINE"});
+        row("send: wrong answer", {false, {kAck, QByteArray(1, '\0')}, "Envio fallido: mala respuesta", "", "MINE"});
+        row("send: silence", {false, {kAck, "tick"}, "Envio fallido: sin respuesta", noAnswer, "MINE"});
+        row("send: port lost", {false, {"vanish"}, "Envio fallido: puerto caido", "Se perdió la conexión con el letrero "
+            "(COM1). El programa del editor sigue intacto; el letrero se buscará de nuevo.", "MINE"});
+        row("read completes", {true, {page1, block()}, "Lectura Completa", "Lectura finalizada correctamente", "SIGN"});
+        row("read: bad mark", {true, {QByteArray(66, '\0')}, "Lectura fallida: mal dato",
+            "El letrero dio una respuesta incorrecta." + back, "MINE"});
+        row("read: silence after page 1", {true, {page1, "tick"}, "Lectura fallida: sin respuesta", noAnswer + back, "MINE"});
+        row("read: page 1 unreadable", {true, {block("??")}, "Lectura fallida: otro formato",
+            "La memoria del letrero no se pudo leer desde la página 1." + back, "MINE"});
+        row("read: page 2 unreadable", {true, {page1, block("??")}, "Lectura hasta la pagina 1",
+            "La memoria del letrero no se pudo leer desde la página 2.\nSe muestran las páginas anteriores.", "SIGN"});
     }
 
     void endings()
@@ -58,7 +60,7 @@ private slots:
         (c.read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
         (c.read ? h.form->cmdLeer : h.form->cmdEnviar)->click();  // a second click while busy: ignored
         QCOMPARE(h.port->writes.size(), writes + 1);
-        QCOMPARE(h.form->panelText(1), c.read ? texts::reading() : texts::sending());
+        QCOMPARE(h.form->panelText(1), c.read ? "Lectura..." : "Enviando ...");
         QStringList panels;
         for (const QByteArray &answer : c.answers) {
             if (answer == "tick")
@@ -71,25 +73,21 @@ private slots:
         }
         // Progress shows while the exchange runs, then a statement of how it ended.
         if (c.answers.size() > 1)
-            QCOMPARE(panels.constFirst(), c.read ? texts::readProgress(1, 1) : texts::sendProgress(1));
-        ExchangeReport report;
-        report.exchange = c.read ? Exchange::Read : Exchange::Send;
-        report.outcome = c.outcome;
-        report.port = 1;
-        report.page = c.read && report.outcome == Outcome::ForeignPage ? int(c.answers.size()) - 1 : -1;
-        if (c.read && report.outcome != Outcome::Completed && report.page != 1)
-            report.givenBack = EditorView{};
-        const texts::Ending ending = texts::ending(report);
-        QCOMPARE(h.form->panelText(1), ending.panel);
-        QCOMPARE(h.boxes->texts(), c.box ? QStringList{ending.message} : QStringList{});
+            QCOMPARE(panels.constFirst(), c.read ? "Lectura: 1:1 paginas" : "Enviando: 1 tramas");
+        QCOMPARE(h.form->panelText(1), c.panel);
+        QCOMPARE(h.boxes->texts, c.box.isEmpty() ? QStringList{} : QStringList{c.box});
+        const auto icon = c.panel.endsWith(u"Completa") ? MessageIcon::Information : MessageIcon::Exclamation;
+        QCOMPARE(h.boxes->icons, c.box.isEmpty() ? QList<MessageIcon>{} : QList<MessageIcon>{icon});
         QCOMPARE(h.editor().row(0).Text1->text(), c.row0);
         // A failed read-back gives the program back as the operator left it.
-        QCOMPARE(editortest::visibleRows(h.editor()), c.read && !report.givenBack ? 4 : 7);
-        QCOMPARE(h.form->panelText(3), c.read && !report.givenBack ? QString() : h.path("prog.zlx"));
-        QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(ending.panel) <= h.panel(1)->contentsRect().width());
+        const bool signShown = c.row0 == u"SIGN";
+        QCOMPARE(editortest::visibleRows(h.editor()), signShown ? 4 : 7);
+        QCOMPARE(h.form->panelText(3), signShown ? QString() : h.path("prog.zlx"));
+        QVERIFY(h.panel(1)->fontMetrics().horizontalAdvance(c.panel) <= h.panel(1)->contentsRect().width());
         // A lost port sends the scan looking again.
-        QCOMPARE(h.form->cmdEnviar->isEnabled(), report.outcome != Outcome::PortLost);
-        if (report.outcome == Outcome::PortLost) {
+        const bool lost = c.panel.endsWith(u"puerto caido");
+        QCOMPARE(h.form->cmdEnviar->isEnabled(), !lost);
+        if (lost) {
             QVERIFY(h.timer2->fire());
             QCOMPARE(h.form->panelText(2), texts::maker());
         }
@@ -124,11 +122,8 @@ private slots:
         const QString panel = h.form->panelText(1);
         const auto before = h.port->writes.size();
         h.form->cmdEnviar->click();
-        QCOMPARE(h.boxes->texts().size(), c.box.isEmpty() ? 0 : 1);
-        if (!c.box.isEmpty()) {
-            QCOMPARE(h.boxes->shown[0].icon, MessageIcon::Exclamation);
-            QVERIFY2(h.boxes->shown[0].text.contains(c.box), qPrintable(h.boxes->shown[0].text));
-        }
+        QCOMPARE(h.boxes->icons, QList<MessageIcon>(c.box.isEmpty() ? 0 : 1, MessageIcon::Exclamation));
+        QVERIFY2(h.boxes->texts.join(u'|').contains(c.box), qPrintable(h.boxes->texts.join(u'|')));
         QCOMPARE(h.port->writes.size(), before);
         QVERIFY(!h.form->link()->programBusy());
         QCOMPARE(h.form->panelText(1), panel);
@@ -156,7 +151,7 @@ private slots:
         const QString name = h.path(c.lines ? c.target : QStringLiteral("good.zlx"));
         QCOMPARE(h.form->panelText(3), name);
         QCOMPARE(h.form->projectFileName(), name);
-        QCOMPARE(h.boxes->shown.size(), c.target.contains('/') ? 1 : 0);
+        QCOMPARE(h.boxes->texts.size(), c.target.contains('/') ? 1 : 0);
         if (c.lines)
             QCOMPARE(h.readFile(c.target), projectBytes({kExampleEntry}, c.lines));
         QCOMPARE(h.form->store().entry(0, 0), kExampleEntry);  // the shown page is stored all the same
@@ -184,7 +179,7 @@ private slots:
         fillRow(h.editor(), 4, 2, "5", "1", "kept");
         h.open(name);
         QCOMPARE(h.dialogs, QList<FileDialogKind>{FileDialogKind::Open});
-        QCOMPARE(h.boxes->shown.size(), message ? 1 : 0);
+        QCOMPARE(h.boxes->texts.size(), message ? 1 : 0);
         const bool loaded = !name.isEmpty() && !message;
         QCOMPARE(h.form->store().entry(1, 0), loaded ? QByteArray() : kExampleEntry);
         QCOMPARE(h.editor().row(4).isVisible(), !loaded);
