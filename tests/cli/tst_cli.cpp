@@ -1,11 +1,11 @@
 // zantolux-cli as a script sees it: the real program against virtual signs on ptys hosted in
 // this process, one row a command line; exit status, output lines, and what reached the sign.
 #include "SignMemory.h"
+#include "TestFiles.h"
 #include "model/MessageEntry.h"
 #include "project/ProjectFile.h"
 #include "sim/PtySign.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -100,12 +100,12 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        write(QStringLiteral("good.zlx"), project::encode(m_good, 20));
+        QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("good.zlx")), project::encode(m_good, 20)));
         for (const char *name : {"other.zlx", "existing.zlx"})
-            write(QString::fromLatin1(name), m_otherBytes);
+            QVERIFY(testfiles::write(m_dir.filePath(QString::fromLatin1(name)), m_otherBytes));
         project::load(*project::decodeLines(m_otherBytes), m_other);
-        write(QStringLiteral("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n");  // page 21 only
-        write(QStringLiteral("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n");
+        QVERIFY(testfiles::write(m_dir.filePath("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n"));  // page 21 only
+        QVERIFY(testfiles::write(m_dir.filePath("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n"));
         // The show format of good.zlx, for the row that sends it back through stdin.
         QProcess show;
         show.start(QStringLiteral(ZANTOLUX_CLI), {QStringLiteral("show"), m_dir.filePath(QStringLiteral("good.zlx"))});
@@ -239,10 +239,10 @@ private slots:
         if (c.check == u"nothing-sent")
             QCOMPARE(hosted.front()->sign().framesWritten(), 0);
         if (c.check == u"existing-kept")
-            QCOMPARE(contents(QStringLiteral("existing.zlx")), m_otherBytes);
+            QCOMPARE(testfiles::read(m_dir.filePath("existing.zlx")), m_otherBytes);
         if (c.check == u"read-good") {
             // What a Send wrote, cut page included, is what comes back.
-            const auto lines = project::decodeLines(contents(QStringLiteral("out.zlx")));
+            const auto lines = project::decodeLines(testfiles::read(m_dir.filePath("out.zlx")));
             QCOMPARE(lines.value_or(QByteArrayList()).size(), 20 * MessageStore::kRowsPerPage);
             MessageStore read;
             project::load(*lines, read);
@@ -252,18 +252,6 @@ private slots:
     }
 
 private:
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-    QByteArray contents(const QString &name) const
-    {
-        QFile file(m_dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-    }
-
     QTemporaryDir m_dir;
     const MessageStore m_good = goodProgram();
     const QByteArray m_otherBytes = entry::make(2, 3, '1', "Otro programa") + "\r\n";

@@ -1,4 +1,4 @@
-// The real serial port code on ptys. The port alone: opening by path, the read limit, the drain.
+// The real serial port code on ptys. The port alone: opening by path, the read limit.
 // The main window against the virtual sign: a Send over a read-back whose answer is still on the
 // line sends what the editor holds; after each fault the virtual sign can show the editor keeps
 // its program, and then (after a lost port, once the scan has found the sign again) a program goes
@@ -6,6 +6,7 @@
 #include "ManualTicker.h"
 #include "RecordingPresenter.h"
 #include "SignMemory.h"
+#include "TestFiles.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
 #include "link/QtSignPort.h"
@@ -15,7 +16,6 @@
 #include "sim/PtySign.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(QtSignPort(PortMap({sign.slavePath()})).open(), OpenResult::Failed);
     }
 
-    void readLimitAndWriteThenDrainThenCloseDelivers()
+    void readLimitAndDiscard()
     {
         sim::PtySign sign;
         QVERIFY(sign.open());
@@ -125,11 +125,7 @@ private slots:
         QTRY_COMPARE(port.bytesWaiting(), qint64(512));  // the receive buffer holds 512
         QCOMPARE(port.read().size(), 512);
         QTRY_COMPARE(port.bytesWaiting(), qint64(16));
-        QSignalSpy ended(&sign, &sim::PtySign::endFrameReceived);
-        QVERIFY(port.write(signbytes::hex("a502b500")));
-        QVERIFY(port.drain());
         port.close();
-        QVERIFY(ended.wait(2000));
         QVERIFY(!port.write("x"));
     }
 
@@ -169,13 +165,13 @@ private slots:
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
         QCOMPARE(w.form->store(), expected);
         QVERIFY(w.signHolds(expected));
-        // The virtual sign keeps its memory in a file from one end frame to its next start.
+        // The end frame got out before the port closed, and the virtual sign keeps its memory in a
+        // file from one end frame to its next start.
         QTRY_COMPARE(w.sign.sign().endFramesSeen(), 1);
         sim::PtySign later;
         QVERIFY(later.setMemoryFile(memoryFile));
         QCOMPARE(later.sign().memory(), w.sign.sign().memory());
-        QFile longer(memoryFile);
-        QVERIFY(longer.open(QIODevice::Append) && longer.write("x") == 1 && longer.flush());
+        QVERIFY(testfiles::write(memoryFile, "x", QIODevice::Append));
         QVERIFY(!later.setMemoryFile(memoryFile));
         QVERIFY2(later.errorString().contains(QStringLiteral("65537")), qPrintable(later.errorString()));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/PageEditor.h"
+#include "model/MessageEntry.h"
 #include "model/MessageStore.h"
 
 #include <QApplication>
@@ -35,11 +36,6 @@ inline int visibleRows(const zlx::PageEditor &editor)
     for (int r = 0; r < zlx::PageEditor::kRows; ++r)
         n += editor.row(r).isVisible() ? 1 : 0;
     return n;
-}
-
-inline QByteArray entryOf(char effect, int amount, char font, const QByteArray &text)
-{
-    return QByteArray(1, effect) + char(quint8(amount)) + font + text;
 }
 
 // A reset editor on its own store.

@@ -4,10 +4,10 @@
 #include "ManualTicker.h"
 #include "RecordingPresenter.h"
 #include "ScriptedPort.h"
+#include "TestFiles.h"
 #include "app/Form1.h"
 #include "editor/PageEditor.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -42,17 +42,6 @@ struct Form1Harness
     zlx::PageEditor &editor() { return *form->editor(); }
     QLabel *panel(int n) const { return form->findChild<QLabel *>(QStringLiteral("panel%1").arg(n)); }
     QString path(const QString &name) const { return dir.filePath(name); }
-    void writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        QFile f(path(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path(name)));
-    }
-    QByteArray readFile(const QString &name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // Opens/saves through the buttons with the dialog answering `name` ("" = cancelled).
     void open(const QString &name) { choose(name)->cmdAbrir->click(); }
     void save(const QString &name) { choose(name)->cmdGuardar->click(); }

@@ -112,7 +112,7 @@ private slots:
         Form1Harness h;
         h.detect(c.model);
         if (!c.file.isEmpty()) {
-            h.writeFile("bad.zlx", projectBytes(c.file, 40));
+            QVERIFY(testfiles::write(h.path("bad.zlx"), projectBytes(c.file, 40)));
             h.open("bad.zlx");
         } else if (!c.box.isEmpty()) {
             fillRow(h.editor(), 0, 0, "2", "2", "ABC");
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(h.form->projectFileName(), name);
         QCOMPARE(h.boxes->texts.size(), c.target.contains('/') ? 1 : 0);
         if (c.lines)
-            QCOMPARE(h.readFile(c.target), projectBytes({kExampleEntry}, c.lines));
+            QCOMPARE(testfiles::read(h.path(c.target)), projectBytes({kExampleEntry}, c.lines));
         QCOMPARE(h.form->store().entry(0, 0), kExampleEntry);  // the shown page is stored all the same
     }
 
@@ -173,7 +173,7 @@ private slots:
         Form1Harness h;
         h.detect(1);
         // A short entry and a font out of range show empty fields.
-        h.writeFile("two.zlx", projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400));
+        QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400)));
         h.form->store().setEntry(1, 0, kExampleEntry);
         h.editor().cmdAgregar()->click();
         fillRow(h.editor(), 4, 2, "5", "1", "kept");

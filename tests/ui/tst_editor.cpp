@@ -91,7 +91,7 @@ private slots:
         QFETCH(RefusalCase, c);
         EditorFixture f;
         QVERIFY(f.show());
-        f.store.setEntry(0, 0, entryOf('1', 2, '1', "ANTES"));
+        f.store.setEntry(0, 0, zlx::entry::make(1, 2, '1', "ANTES"));
         fillRow(f.editor, 0, 0, "2", "2", "bien");
         fillRow(f.editor, 1, 2, c.amount, c.font, c.text);
         f.editor.row(1).cmbEfecto->setEditText(c.effect);
@@ -120,7 +120,7 @@ private slots:
                               "1\x02" "2" + QByteArray(40000, 'L')} << 5;
         QByteArrayList full;
         for (int r = 0; r < 20; ++r)
-            full << entryOf(char('1' + r % 9), 2, '2', "R" + QByteArray::number(r));
+            full << zlx::entry::make(1 + r % 9, 2, '2', "R" + QByteArray::number(r));
         QTest::newRow("full page") << full << 20;
         QTest::newRow("no effect digit") << QByteArrayList{"1\x02" "1A", "X\x02" "1B", "2\x02" "1C"} << 1;
     }

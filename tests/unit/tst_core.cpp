@@ -2,6 +2,7 @@
 // files: encoding, line splitting and its caps, and what reading or saving refuses.
 #include "RandomProgram.h"
 #include "SignBytes.h"
+#include "TestFiles.h"
 #include "model/MessageEntry.h"
 #include "model/RowCheck.h"
 #include "protocol/PageDecoder.h"
@@ -418,10 +419,7 @@ private slots:
                                                       | QFile::ExeOther | QFile::ExeGroup));
         QVERIFY(QDir(dir.path()).mkdir("ro"));
         const QString path = dir.filePath("ro/p.zlx");
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("1\x02" "2old\r\n");
-        old.close();
+        QVERIFY(testfiles::write(path, "1\x02" "2old\r\n"));
         constexpr uid_t kNobody = 65534;
         const bool asRoot = geteuid() == 0;
         if (asRoot && (::chown(QFile::encodeName(dir.filePath("ro")), kNobody, kNobody) != 0
