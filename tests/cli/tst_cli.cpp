@@ -100,9 +100,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(testfiles::write(m_dir.filePath(QStringLiteral("good.zlx")), project::encode(m_good, 20)));
+        QVERIFY(testfiles::write(m_dir.filePath("good.zlx"), project::encode(m_good, 20)));
         for (const char *name : {"other.zlx", "existing.zlx"})
-            QVERIFY(testfiles::write(m_dir.filePath(QString::fromLatin1(name)), m_otherBytes));
+            QVERIFY(testfiles::write(m_dir.filePath(name), m_otherBytes));
         project::load(*project::decodeLines(m_otherBytes), m_other);
         QVERIFY(testfiles::write(m_dir.filePath("far.zlx"), QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n"));  // page 21 only
         QVERIFY(testfiles::write(m_dir.filePath("bad.tsv"), "1\t1\tParpadeo\t3\t1\tbien\n1\t21\tParpadeo\t3\t1\tmal\n"));

@@ -23,7 +23,6 @@
 #include <QTest>
 #include <QToolButton>
 
-
 using namespace zlx;
 using namespace std::chrono_literals;
 using sim::FaultKind;
