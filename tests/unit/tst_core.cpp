@@ -1,10 +1,12 @@
-// The core as tables: entries, row checks, page images, frames, page fit, decoding, and project
-// files: encoding, line splitting and its caps, and what reading or saving refuses.
+// The core as tables: entries, row checks, page images, frames, the probe's answer, page fit,
+// decoding, and project files: encoding, line splitting and its caps, and what reading or saving
+// refuses.
 #include "RandomProgram.h"
 #include "SignBytes.h"
 #include "TestFiles.h"
 #include "model/MessageEntry.h"
 #include "model/RowCheck.h"
+#include "protocol/Answers.h"
 #include "protocol/PageDecoder.h"
 #include "protocol/PageImages.h"
 #include "project/ProjectFile.h"
@@ -197,6 +199,19 @@ private slots:
     {
         QFETCH(FrameCase, c);
         QCOMPARE(buildFrameList(c.images, modelFor(c.pageCount)), c.frames);
+    }
+
+    // A sign answers the probe with the mark and its model code; a cut answer names no model.
+    void detectionAnswer()
+    {
+        using answers::Detection;
+        const struct { QByteArray answer; Detection kind; int modelCode; } table[] = {
+            {{}, Detection::Nothing, -1}, {hex("00010000"), Detection::NotASign, -1},
+            {hex("b5"), Detection::Sign, -1}, {hex("b502"), Detection::Sign, 2}, {hex("b5030000"), Detection::Sign, 3}};
+        for (const auto &row : table) {
+            const answers::DetectionAnswer got = answers::classifyDetection(row.answer);
+            QCOMPARE(std::pair(got.kind, got.modelCode), std::pair(row.kind, row.modelCode));
+        }
     }
 
     void lengthLimit_data()
