@@ -137,6 +137,8 @@ private slots:
         row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
         row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
         row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
+        row("version", "", "", "--version", 0, {R"(\Azantolux-cli \d+\.\d+\S*\n\z)"});
+        row("help", "", "", "--help --json", 0, {"^Usage: .*zantolux-cli"});
         row("read takes one sign", "", "", "read @D/out.zlx --port a --port b", 1, {}, "read works on one sign only");
         row("file missing", "z20", "", "send @D/none.zlx --json --port @1", 2,
             {R"("path":null,"port":"@1","result":"bad-file")"}, "none.zlx", "nothing-sent");
