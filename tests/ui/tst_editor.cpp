@@ -62,6 +62,8 @@ private slots:
         QCOMPARE(e.currentPage(), 1);
         QCOMPARE(f.store.entry(1, 0), QByteArray("8\x01" "2otra"));
         QCOMPARE(e.row(0).Text1->text(), QStringLiteral("primera"));
+        e.cmdSubir()->click();  // forward onto a stored page: it shows
+        QCOMPARE(e.row(0).Text1->text(), QStringLiteral("otra"));
         auto climb = [&] {
             for (int i = 0; i < 45; ++i) {
                 fillRow(e, 0, 0, "2", "2", "p");
