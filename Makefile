@@ -4,7 +4,7 @@ BUILD ?= build
 SIM_MEMORY ?= $(abspath $(BUILD))/sign-memory.bin
 SIGN_LINK := $(abspath $(BUILD))/sign-pty
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-PACKAGES := qt6-base-dev qt6-serialport-dev qt6-translations-l10n cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra socat time
+PACKAGES := qt6-base-dev qt6-serialport-dev qt6-translations-l10n cmake ninja-build g++ libgl-dev fonts-dejavu-core fonts-dejavu-extra socat ser2net time
 
 # For the Debian package: manual pages from --help, and what cpack -G DEB runs.
 PACKAGE_TOOLS := help2man dpkg-dev file
