@@ -8,6 +8,8 @@ TimingPort::TimingPort(std::unique_ptr<zlx::SignPort> inner) : m_inner(std::move
         emit dataArrived();
     });
     connect(m_inner.get(), &zlx::SignPort::lost, this, &zlx::SignPort::lost);
+    connect(m_inner.get(), &zlx::SignPort::opened, this, &zlx::SignPort::opened);
+    connect(m_inner.get(), &zlx::SignPort::flushed, this, &zlx::SignPort::flushed);
 }
 
 bool TimingPort::write(const QByteArray &bytes)

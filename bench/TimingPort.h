@@ -17,20 +17,19 @@ public:
     QList<double> turnaroundsMs() const { return m_turnarounds; }
     void resetFigures() { m_turnarounds.clear(); }
 
-    void setPortNumber(int number) override { m_inner->setPortNumber(number); }
-    int portNumber() const override { return m_inner->portNumber(); }
     void setSettings(const zlx::PortSettings &s) override { m_inner->setSettings(s); }
     void setReceiveThreshold(int bytes) override { m_inner->setReceiveThreshold(bytes); }
     int receiveThreshold() const override { return m_inner->receiveThreshold(); }
-    QString devicePath() const override { return m_inner->devicePath(); }
-    zlx::OpenResult open() override { return m_inner->open(); }
+    zlx::PortStatus open(const QString &address) override { return m_inner->open(address); }
     void close() override { m_inner->close(); }
     bool isOpen() const override { return m_inner->isOpen(); }
+    QString detail() const override { return m_inner->detail(); }
+    std::chrono::milliseconds quietTime() const override { return m_inner->quietTime(); }
     void discardInput() override { m_inner->discardInput(); }
     bool write(const QByteArray &bytes) override;
     QByteArray read() override { return m_inner->read(); }
     qint64 bytesWaiting() const override { return m_inner->bytesWaiting(); }
-    bool drain() override { return m_inner->drain(); }
+    void flush() override { m_inner->flush(); }
 
 private:
     std::unique_ptr<zlx::SignPort> m_inner;

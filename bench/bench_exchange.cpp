@@ -30,18 +30,15 @@ MessageStore fullProgram(const SignModel &model)
     return store;
 }
 
-// Runs the event loop until the exchange ends; returns the elapsed seconds.
-double runUntilFinished(SignLink &link, Outcome *outcome)
+// Runs the event loop until the exchange ends; returns the elapsed seconds since start.
+double runUntilFinished(ExchangeReply *reply, const QElapsedTimer &clock, Outcome *outcome)
 {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    auto c = QObject::connect(&link, &SignLink::finished, &loop, [&](Exchange, Outcome o) {
-        *outcome = o;
-        loop.quit();
-    });
-    loop.exec();
-    QObject::disconnect(c);
+    if (!reply->isFinished()) {
+        QEventLoop loop;
+        QObject::connect(reply, &ExchangeReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    *outcome = reply->outcome();
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
@@ -79,15 +76,15 @@ int main(int argc, char *argv[])
         QTextStream(stderr) << "cannot open a pty: " << sign.errorString() << '\n';
         return 1;
     }
-    TimingPort port(std::make_unique<QtSignPort>(PortMap({sign.slavePath()})));
+    TimingPort port(std::make_unique<QtSignPort>());
     QtTicker timer1, timer2;
-    SignLink link(&port, &timer1, &timer2);
+    SignLink link(&port, PortMap({sign.slavePath()}), &timer1, &timer2);
 
     QEventLoop detect;
     QObject::connect(&link, &SignLink::signFound, &detect, &QEventLoop::quit);
     link.SetUpLink();
     detect.exec();
-    const SignModel model = *link.model();
+    const SignModel model = *link.exchangeModel();
     const double byteTime = 10.0 / baud;
 
     const auto build = buildPageImages(fullProgram(model), model);
@@ -98,20 +95,22 @@ int main(int argc, char *argv[])
 
     Outcome outcome{};
     port.resetFigures();
-    link.beginSend();
+    QElapsedTimer clock;
+    clock.start();
+    ExchangeReply *sending = link.beginSend();
     link.startSend(frames);
-    const double sendTotal = runUntilFinished(link, &outcome);
+    const double sendTotal = runUntilFinished(sending, clock, &outcome);
     if (outcome != Outcome::Completed) {
-        QTextStream(stderr) << "send failed: outcome " << int(outcome) << '\n';
+        QDebug(QtCriticalMsg) << "send failed:" << outcome;
         return 1;
     }
     const QList<double> sendTurn = port.turnaroundsMs();
 
     port.resetFigures();
-    link.startRead();
-    const double readTotal = runUntilFinished(link, &outcome);
+    clock.start();
+    const double readTotal = runUntilFinished(link.startRead(), clock, &outcome);
     if (outcome != Outcome::Completed) {
-        QTextStream(stderr) << "read failed: outcome " << int(outcome) << '\n';
+        QDebug(QtCriticalMsg) << "read failed:" << outcome;
         return 1;
     }
     const QList<double> readTurn = port.turnaroundsMs();

@@ -28,9 +28,9 @@ int main(int argc, char *argv[])
 
     {
         // The system's own serial ports, as the program sees them without a sign.
-        QtSignPort port(PortMap::fromEnvironment());
+        QtSignPort port;
         QtTicker timer1, timer2;
-        SignLink link(&port, &timer1, &timer2);
+        SignLink link(&port, PortMap::fromEnvironment(), &timer1, &timer2);
         link.SetUpLink();
         const double before = bench::cpuSeconds();
         QEventLoop loop;
@@ -53,9 +53,9 @@ int main(int argc, char *argv[])
         QObject::connect(&sign, &sim::PtySign::answerBytesSent, [&](const QByteArray &) {
             lastAnswerByteNs = clock.nsecsElapsed();
         });
-        QtSignPort port(PortMap({sign.slavePath()}));
+        QtSignPort port;
         QtTicker timer1, timer2;
-        SignLink link(&port, &timer1, &timer2);
+        SignLink link(&port, PortMap({sign.slavePath()}), &timer1, &timer2);
         QEventLoop loop;
         QObject::connect(&link, &SignLink::signFound, &loop, [&] {
             latencies.append(double(clock.nsecsElapsed() - lastAnswerByteNs) / 1e6);

@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QElapsedTimer clock;
     clock.start();
-    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(zlx::PortMap(QStringList{})));
+    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(), zlx::PortMap(QStringList{}));
     const double built = double(clock.nsecsElapsed()) / 1e6;
     form1.show();
     QApplication::processEvents();

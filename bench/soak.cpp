@@ -58,8 +58,8 @@ struct Rig
             *error = sign.errorString();
             return false;
         }
-        port = std::make_unique<QtSignPort>(PortMap({sign.slavePath()}));
-        link = std::make_unique<SignLink>(port.get(), &timer1, &timer2);
+        port = std::make_unique<QtSignPort>();
+        link = std::make_unique<SignLink>(port.get(), PortMap({sign.slavePath()}), &timer1, &timer2);
         return true;
     }
 
@@ -70,13 +70,19 @@ struct Rig
     std::unique_ptr<SignLink> link;
 };
 
-// Runs the event loop until the exchange ends; nothing if it did not end in time.
-std::optional<Outcome> waitForFinished(SignLink &link)
+// Runs the event loop until the exchange ends; nothing if it did not end in time. The reply
+// goes when the loop next runs.
+std::optional<Outcome> waitForFinished(ExchangeReply *reply)
 {
+    if (!reply)
+        return std::nullopt;
+    reply->deleteLater();
+    if (reply->isFinished())
+        return reply->outcome();
     std::optional<Outcome> outcome;
     QEventLoop loop;
-    QObject::connect(&link, &SignLink::finished, &loop, [&](Exchange, Outcome o) {
-        outcome = o;
+    QObject::connect(reply, &ExchangeReply::finished, &loop, [&] {
+        outcome = reply->outcome();
         loop.quit();
     });
     // A timer object of our own: a pending single-shot timer would outlive every cycle and
@@ -148,15 +154,15 @@ int main(int argc, char *argv[])
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         Rig &rig = rigs[size_t(cycle % 2)];
         SignLink &link = *rig.link;
-        const SignModel model = *link.model();
+        const SignModel model = *link.exchangeModel();
         MessageStore readable;
         const MessageStore program = testprograms::randomProgram(rng, model, readable);
 
         const QList<QByteArray> frameList = buildFrameList(buildPageImages(program, model).images, model);
-        link.beginSend();
+        ExchangeReply *sending = link.beginSend();
         link.startSend(frameList);
         frames += frameList.size();
-        const auto sent = waitForFinished(link);
+        const auto sent = waitForFinished(sending);
         if (sent != Outcome::Completed) {
             ++failedExchanges;
             err << "cycle " << cycle << ": send ended with " << outcomeText(sent) << '\n';
@@ -164,8 +170,11 @@ int main(int argc, char *argv[])
         }
 
         const int readsBefore = rig.sign.sign().readsServed();
-        link.startRead();
-        const auto read = waitForFinished(link);
+        ExchangeReply *reading = link.startRead();
+        QList<QByteArray> images;
+        if (reading)
+            QObject::connect(reading, &ExchangeReply::finished, [&images, reading] { images = reading->images(); });
+        const auto read = waitForFinished(reading);
         blocks += rig.sign.sign().readsServed() - readsBefore;
         if (read != Outcome::Completed) {
             ++failedExchanges;
@@ -173,7 +182,7 @@ int main(int argc, char *argv[])
             continue;
         }
         MessageStore back;
-        decodePageImages(link.readBack()->images(), model.pageCount, back);
+        decodePageImages(images, model.pageCount, back);
         if (!(back == readable)) {
             ++mismatches;
             err << "cycle " << cycle << " (" << model.pageCount << " pages): the read-back differs from what was sent\n";

@@ -1,8 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "link/PortAddress.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -26,11 +27,22 @@ const char kDescription[] =
     "COMn is the n-th serial port the system reports, in order of device path:\n"
     "built-in ports such as /dev/ttyS0 come before USB adapters such as\n"
     "/dev/ttyUSB0. --port, or else ZANTOLUX_PORTS, replaces that list. Opening a\n"
-    "port needs the right to it, usually membership of the group dialout.";
+    "port needs the right to it, usually membership of the group dialout.\n"
+    "\n"
+    "A port may also be a serial device server on the network: tcp://HOST:PORT\n"
+    "(raw TCP; the server's own side set to 2400 baud 8N1) or rfc2217://HOST:PORT\n"
+    "(the program sets 2400 baud 8N1 on the far side). The system's own ports get\n"
+    "100 ms each for the sign's answer; a port given with --port or\n"
+    "ZANTOLUX_PORTS, and any network port, gets the answer time, 3 s, so that a\n"
+    "sign far away is found. One program at a time uses a port: another one finds\n"
+    "it in use.";
 
 const char kEnvironmentHelp[] =
     "\nEnvironment:\n"
-    "  ZANTOLUX_PORTS    colon-separated device paths: COM1 first, then COM2, ...\n"
+    "  ZANTOLUX_PORTS    colon-separated ports: COM1 first, then COM2, ... An entry\n"
+    "                    starting with tcp:// or rfc2217:// runs to the end of its\n"
+    "                    port number, so its own colons do not split it:\n"
+    "                    ZANTOLUX_PORTS=/dev/ttyUSB0:tcp://192.0.2.10:4001\n"
     "  QT_LOGGING_RULES  zantolux.link.debug=true;zantolux.link.info=true is the\n"
     "                    same as --debug-link.\n";
 
@@ -73,10 +85,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                      QStringLiteral("Show the version and exit."));
     const QCommandLineOption port(
         QStringLiteral("port"),
-        QStringLiteral("Use DEVICE as COM1 (given again: COM2, ...) instead of ZANTOLUX_PORTS or "
-                       "the system's serial ports. A relative path is taken from the current "
-                       "folder."),
-        QStringLiteral("DEVICE"));
+        QStringLiteral("Use PORT as COM1 (given again: COM2, ...) instead of ZANTOLUX_PORTS or "
+                       "the system's serial ports: a device path (a relative one is taken from "
+                       "the current folder), tcp://HOST:PORT or rfc2217://HOST:PORT."),
+        QStringLiteral("PORT"));
     const QCommandLineOption debugLink(
         QStringLiteral("debug-link"),
         QStringLiteral("Log the serial link's exchanges, with every frame and answer in hex, "
@@ -105,12 +117,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.output = kProgram + QStringLiteral(" " ZANTOLUX_VERSION "\n");
         return result;
     }
-    for (const QString &device : parser.values(port)) {
-        if (device.isEmpty())
-            return usageError(QStringLiteral("--port needs a device path."));
-        // QSerialPort reads a name without a leading slash as one under /dev.
-        result.ports.append(QFileInfo(device).absoluteFilePath());
+    for (const QString &address : parser.values(port)) {
+        QString why;
+        if (!PortAddress::parse(address, &why))
+            return usageError(QStringLiteral("--port: %1.").arg(why));
+        result.ports.append(PortAddress::absolute(address));
     }
+    // Two names of one port would be two programs on one sign.
+    if (const QString twice = result.portMap().repeated(); !twice.isEmpty())
+        return usageError(QStringLiteral("%1 names the port %2 twice.")
+                              .arg(result.ports.isEmpty() ? QStringLiteral("ZANTOLUX_PORTS")
+                                                          : QStringLiteral("--port"), twice));
     result.debugLink = parser.isSet(debugLink);
     return result;
 }
@@ -132,7 +149,7 @@ int CommandLine::answer() const
 
 PortMap CommandLine::portMap() const
 {
-    return ports.isEmpty() ? PortMap::fromEnvironment() : PortMap(ports);
+    return ports.isEmpty() ? PortMap::fromEnvironment() : PortMap::fromPaths(ports);
 }
 
 void CommandLine::applyLogging() const

@@ -37,7 +37,7 @@ QToolButton *pictureButton(QWidget *parent, const char *name, const QString &cap
 }
 }  // namespace
 
-Form1::Form1(std::unique_ptr<SignPort> port, std::unique_ptr<Ticker> timer1,
+Form1::Form1(std::unique_ptr<SignPort> port, PortMap map, std::unique_ptr<Ticker> timer1,
              std::unique_ptr<Ticker> timer2, QWidget *parent)
     : QWidget(parent), m_presenter(std::make_unique<BoxPresenter>(this))
 {
@@ -55,7 +55,7 @@ Form1::Form1(std::unique_ptr<SignPort> port, std::unique_ptr<Ticker> timer1,
     Ticker *t2 = timer2.release();
     for (QObject *child : {static_cast<QObject *>(serial), static_cast<QObject *>(t1), static_cast<QObject *>(t2)})
         child->setParent(this);
-    m_link = new SignLink(serial, t1, t2, this);
+    m_link = new SignLink(serial, std::move(map), t1, t2, this);
     m_session = new ProgramSession(*m_link, m_store, this);
 
     buildWindow();
@@ -101,6 +101,16 @@ void Form1::buildWindow()
     cmdPrueba = new QPushButton(QStringLiteral("Prueba"), this);
     cmdPrueba->setObjectName(QStringLiteral("cmdPrueba"));
     cmdPrueba->setGeometry(twipsRect(10560, 6360, 1095, 975));
+    // Why a port stays silent, where the operator sees it without pointing: the free ground
+    // below the buttons. Hidden until there is something to say.
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("lblAviso"));
+    m_notice->setGeometry(twipsRect(10380, 6000, 1335, 2640));
+    m_notice->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    m_notice->setWordWrap(true);
+    m_notice->setFont(fonts::standard());
+    m_notice->setStyleSheet(QStringLiteral("color: #ffd75e;"));
+    m_notice->hide();
 
     connect(cmdNuevo, &QAbstractButton::clicked, this, &Form1::cmdNuevo_Click);
     connect(cmdAbrir, &QAbstractButton::clicked, this, &Form1::cmdAbrir_Click);
@@ -140,6 +150,11 @@ void Form1::buildStatusBar()
         left += widths[i];
         m_panels[i] = panel;
     }
+}
+
+QString Form1::noticeText() const
+{
+    return m_notice->isHidden() ? QString() : m_notice->text();
 }
 
 QString Form1::panelText(int panel) const

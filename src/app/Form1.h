@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MessagePresenter.h"
+#include "link/PortMap.h"
 #include "link/SignLink.h"
 #include "link/SignPort.h"
 #include "link/Ticker.h"
@@ -31,10 +32,10 @@ class Form1 : public QWidget
 {
     Q_OBJECT
 public:
-    // The window takes the port (the real one, or a virtual sign's) and the two link timers;
-    // without timers it makes real ones.
-    explicit Form1(std::unique_ptr<SignPort> port, std::unique_ptr<Ticker> timer1 = {},
-                   std::unique_ptr<Ticker> timer2 = {}, QWidget *parent = nullptr);
+    // The window takes the port (the real one, or a scripted one), the COM numbers' addresses
+    // and the two link timers; without timers it makes real ones.
+    Form1(std::unique_ptr<SignPort> port, PortMap map, std::unique_ptr<Ticker> timer1 = {},
+          std::unique_ptr<Ticker> timer2 = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     MessageStore &store() { return m_store; }
@@ -43,6 +44,7 @@ public:
     ProgramSession *session() const { return m_session; }
     QString projectFileName() const { return m_projectFileName; }
     QString panelText(int panel) const;
+    QString noticeText() const;  // what the notice beside the buttons says, if anything
 
     QToolButton *cmdNuevo = nullptr;
     QToolButton *cmdAbrir = nullptr;
@@ -77,10 +79,10 @@ private:
     void setPanel(int panel, const QString &text);
     void onScanPassStarted();
     void onSignFound();
-    void onProgress(Exchange exchange);
+    void onProgress(const ExchangeReply *reply);
     void onReadStarting();
     void onExchangeFinished(const ExchangeReport &report);
-    void onPortRefused(const QString &devicePath);
+    void onPortNotice(const QString &address, PortStatus status, const QString &detail);
     int pagesToSave() const;
     EditorView currentView() const;
     QString chooseFileWithDialog(FileDialogKind kind);
@@ -90,6 +92,8 @@ private:
     SignLink *m_link = nullptr;
     ProgramSession *m_session = nullptr;
     std::array<QLabel *, 3> m_panels{};
+    QLabel *m_notice = nullptr;
+    QStringList m_notices;
     std::unique_ptr<MessagePresenter> m_presenter;
     FileChooser m_chooseFile;
     QString m_projectFileName;

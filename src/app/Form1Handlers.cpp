@@ -3,8 +3,9 @@
 #include "app/Form1.h"
 
 #include "editor/PageEditor.h"
-#include "link/LinkLog.h"
 #include "link/DeviceAccess.h"
+#include "link/ExchangeReply.h"
+#include "link/LinkLog.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectIo.h"
 #include "session/OperatorTexts.h"
@@ -30,8 +31,8 @@ void Form1::wireLink()
         cmdEnviar->setEnabled(available);
         cmdLeer->setEnabled(available);
     });
-    connect(m_link, &SignLink::portRefused, this, &Form1::onPortRefused);
-    connect(m_link, &SignLink::progress, this, &Form1::onProgress);
+    connect(m_link, &SignLink::portNotice, this, &Form1::onPortNotice);
+    connect(m_session, &ProgramSession::progress, this, &Form1::onProgress);
     connect(m_session, &ProgramSession::readStarting, this, &Form1::onReadStarting);
     connect(m_session, &ProgramSession::finished, this, &Form1::onExchangeFinished);
 }
@@ -66,23 +67,26 @@ void Form1::onSignFound()
     m_editor->setPageCount(model ? std::optional<int>(model->pageCount) : std::nullopt);
 }
 
-void Form1::onProgress(Exchange exchange)
+void Form1::onProgress(const ExchangeReply *reply)
 {
-    if (exchange == Exchange::Send && m_link->transfer())
-        setPanel(1, texts::sendProgress(m_link->transfer()->acknowledged()));
-    else if (exchange == Exchange::Read && m_link->readBack())
-        setPanel(1, texts::readProgress(m_link->readBack()->answeredPage() + 1,
-                                        m_link->readBack()->answeredBlock() + 1));
+    if (reply->exchange() == Exchange::Send)
+        setPanel(1, texts::sendProgress(reply->acknowledged()));
+    else
+        setPanel(1, texts::readProgress(reply->answeredPage() + 1, reply->answeredBlock() + 1));
 }
 
-void Form1::onPortRefused(const QString &devicePath)
+// The latest few, newest last; the panels keep their own texts.
+void Form1::onPortNotice(const QString &address, PortStatus status, const QString &detail)
 {
-    const QString note = texts::permissionNote(devicePath, accessGroup(devicePath));
+    constexpr int kShown = 3;
+    const QString note = texts::portNote(address, status, detail, accessGroup(address));
     qCWarning(lcLink).noquote() << note;
-    if (auto *bar = findChild<QWidget *>(QStringLiteral("StatusBar1")))
-        bar->setToolTip(note);
-    for (QLabel *panel : m_panels)
-        panel->setToolTip(note);
+    m_notices.append(note);
+    while (m_notices.size() > kShown)
+        m_notices.removeFirst();
+    m_notice->setText(m_notices.join(QStringLiteral("\n\n")));
+    m_notice->setToolTip(m_notice->text());
+    m_notice->show();
 }
 
 void Form1::cmdEnviar_Click()

@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     zlx::loadQtSpanish();
 
     // The main window is built, reset and its link set up before the splash shows.
-    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(command.portMap()));
+    zlx::Form1 form1(std::make_unique<zlx::QtSignPort>(), command.portMap());
     zlx::Form2 splash(&form1);
     splash.show();
     return QApplication::exec();

@@ -1,6 +1,11 @@
 #include "cli/CliOptions.h"
 
+#include "link/PortAddress.h"
+#include "link/PortMap.h"
+
 #include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QSet>
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -29,8 +34,34 @@ const char kCommandHelp[] =
     "  read FILE    read the sign's program into FILE (one sign only)\n"
     "  verify FILE  read the sign(s) back and compare with FILE, page by page\n"
     "  show FILE    print FILE's program: page<TAB>row<TAB>effect<TAB>amount<TAB>font<TAB>text\n"
-    "\nExit: 0 done, 1 usage, 2 bad project file, 3 differences, 4 no sign, 5 exchange failed,\n"
+    "\nExit: 0 done, 1 usage, 2 bad project file, 3 differences, 4 no sign (none answered, or\n"
+    "its port cannot be opened or is in use), 5 exchange failed or interrupted,\n"
     "6 output file not written.";
+
+// A --port value that is no port, or two that name one port: why, else empty.
+QString portsError(const QStringList &ports)
+{
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (ports.isEmpty()) {
+        const QString twice = PortMap::fromEnvironment().repeated();
+        return twice.isEmpty() ? QString() : QStringLiteral("ZANTOLUX_PORTS names the port %1 twice").arg(twice);
+    }
+    const PortMap comMap = PortMap::fromEnvironment();
+    QSet<QString> seen;
+    for (const QString &port : ports) {
+        const QRegularExpressionMatch com = comName.match(port);
+        QString why;
+        if (!com.hasMatch() && !PortAddress::parse(port, &why))
+            return QStringLiteral("--port: %1").arg(why);
+        const QString address = com.hasMatch() ? comMap.devicePath(com.captured(1).toInt()) : port;
+        const QString identity = address.isEmpty() ? port : PortAddress::identity(address);
+        if (seen.contains(identity))
+            return QStringLiteral("--port %1 names a port given before").arg(port);
+        seen.insert(identity);
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -45,7 +76,9 @@ CliOptions CliOptions::parse(const QStringList &arguments)
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("COMn or a device path; repeat for several signs."),
+                                  QStringLiteral("COMn, a device path, tcp://HOST:PORT or rfc2217://HOST:PORT; "
+                                                 "repeat for several signs. A named port waits up to "
+                                                 "--timeout for the sign's answer to its probe."),
                                   QStringLiteral("P"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Results as JSON lines."));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
@@ -75,6 +108,10 @@ CliOptions CliOptions::parse(const QStringList &arguments)
         return o;
     }
     o.ports = parser.values(port);
+    if (const QString why = portsError(o.ports); !why.isEmpty()) {
+        o.error = why;
+        return o;
+    }
     o.json = parser.isSet(json);
     o.quiet = parser.isSet(quiet);
     bool ok = false;

@@ -8,7 +8,9 @@ namespace zlx::cli {
 
 enum class JobKind { Detect, Send, Read, Verify };
 
-enum class ResultKind { Ok, Differs, NoSign, Timeout, WrongAnswer, PortLost, BadFile, WriteFailed };
+enum class ResultKind {
+    Ok, Differs, NoSign, Busy, CannotOpen, Timeout, WrongAnswer, PortLost, Interrupted, BadFile, WriteFailed
+};
 
 // How the work on one sign ended, for the result line and the exit status.
 struct JobResult

@@ -1,5 +1,8 @@
 #include "cli/SignJob.h"
 
+#include "cli/CliTexts.h"
+#include "link/ExchangeReply.h"
+#include "link/PortAddress.h"
 #include "link/PortMap.h"
 #include "link/QtSignPort.h"
 #include "link/QtTicker.h"
@@ -17,43 +20,28 @@ namespace zlx::cli {
 
 namespace {
 
-// COMn names a port of the scan's own map; anything else is a device path.
+// COMn names a port of the scan's own map; anything else is an address.
 QString resolvePort(const QString &portArg)
 {
     static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = comName.match(portArg);
-    return m.hasMatch() ? PortMap::fromEnvironment().devicePath(m.captured(1).toInt()) : portArg;
+    return m.hasMatch() ? PortMap::fromEnvironment().devicePath(m.captured(1).toInt()) : PortAddress::absolute(portArg);
 }
 
-ResultKind resultOf(Outcome outcome)
+ResultKind resultOf(Outcome outcome, PortStatus status)
 {
     switch (outcome) {
     case Outcome::Completed: return ResultKind::Ok;
     case Outcome::Timeout: return ResultKind::Timeout;
     case Outcome::WrongAnswer:
     case Outcome::ForeignPage: return ResultKind::WrongAnswer;
+    case Outcome::CannotOpen: return status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen;
+    case Outcome::Cancelled: return ResultKind::Interrupted;
     case Outcome::PortLost:
-    case Outcome::CannotOpen:
-    case Outcome::Superseded:
-    case Outcome::Cancelled: break;
+    case Outcome::Superseded: break;
     }
     return ResultKind::PortLost;
-}
-
-QString outcomeText(Outcome outcome, int page)
-{
-    switch (outcome) {
-    case Outcome::Completed: return {};
-    case Outcome::Timeout: return QStringLiteral("the sign did not answer in time");
-    case Outcome::WrongAnswer: return QStringLiteral("the sign gave a wrong answer");
-    case Outcome::ForeignPage: return QStringLiteral("page %1 of the sign is unreadable").arg(page + 1);
-    case Outcome::PortLost: return QStringLiteral("the port was lost");
-    case Outcome::CannotOpen: return QStringLiteral("the port cannot be opened");
-    case Outcome::Superseded: return QStringLiteral("the exchange was superseded");
-    case Outcome::Cancelled: return QStringLiteral("interrupted");
-    }
-    return {};
 }
 
 }  // namespace
@@ -67,21 +55,20 @@ SignJob::SignJob(JobKind kind, const QString &portArg, const MessageStore &progr
     const bool named = !portArg.isEmpty();
     if (named)
         m_result.path = resolvePort(portArg);
-    // A named port is the only one tried; its pass ends one scan step after the probe.
-    m_port = new QtSignPort(named ? PortMap::fromPaths({m_result.path}) : PortMap::fromEnvironment(), this);
+    // A named port is the only one tried; its probe waits up to the answer time.
+    const PortMap map = named ? PortMap::fromPaths({m_result.path}) : PortMap::fromEnvironment();
+    m_port = new QtSignPort(this);
     m_timer1 = new QtTicker(this);
     m_timer2 = new QtTicker(this);
-    m_link = new SignLink(m_port, m_timer1, m_timer2, this);
+    m_link = new SignLink(m_port, map, m_timer1, m_timer2, this);
     m_link->setResponseTimeout(timeout);
-    // A pass probes its last port in the tick that ends it, so it ends one port past the list.
-    if (named)
-        m_link->setLastScanPort(2);
-    else
-        m_link->setLastScanPort(int(PortMap::fromEnvironment().devicePaths().size()) + 1);
+    // A pass ends when it reaches its last port, one past the list.
+    m_link->setLastScanPort(int(map.devicePaths().size()) + 1);
     m_session = new ProgramSession(*m_link, m_store, this);
     connect(m_link, &SignLink::signFound, this, &SignJob::onSignFound);
     connect(m_link, &SignLink::scanPassEnded, this, &SignJob::onScanPassEnded);
-    connect(m_link, &SignLink::progress, this, &SignJob::onProgress);
+    connect(m_link, &SignLink::portNotice, this, &SignJob::onPortNotice);
+    connect(m_session, &ProgramSession::progress, this, &SignJob::onProgress);
     connect(m_session, &ProgramSession::finished, this, &SignJob::onFinished);
 }
 
@@ -90,7 +77,9 @@ SignJob::~SignJob() = default;
 void SignJob::start()
 {
     if (!m_portArg.isEmpty() && m_result.path.isEmpty()) {
-        QTimer::singleShot(0, this, [this] { finishWith(ResultKind::NoSign, QStringLiteral("no such port")); });
+        QTimer::singleShot(0, this, [this] {
+            finishWith(ResultKind::CannotOpen, QStringLiteral("no such port: %1").arg(m_portArg));
+        });
         return;
     }
     m_link->SetUpLink();
@@ -102,9 +91,9 @@ void SignJob::interrupt()
     if (m_done)
         return;
     if (m_link->programBusy() || m_link->readBusy())
-        m_link->cancel();  // reports through the session, closing the port
+        m_link->cancel();  // reports through the session once the frame on the line has left
     else
-        finishWith(ResultKind::PortLost, QStringLiteral("interrupted"));
+        finishWith(ResultKind::Interrupted, texts::outcome(Outcome::Cancelled, -1));
 }
 
 QString SignJob::label() const
@@ -112,10 +101,23 @@ QString SignJob::label() const
     return m_result.port.isEmpty() ? QStringLiteral("zantolux-cli") : m_result.port;
 }
 
+// A named port that would not open says why; a scan that found nothing says so.
 void SignJob::onScanPassEnded()
 {
-    if (!m_link->signDetected())
-        finishWith(ResultKind::NoSign, QStringLiteral("no sign answered"));
+    if (m_link->signDetected())
+        return;
+    if (m_openProblem)
+        finishWith(m_openProblem->first, m_openProblem->second);
+    else
+        finishWith(ResultKind::NoSign, texts::noSignAnswered());
+}
+
+void SignJob::onPortNotice(const QString &address, PortStatus status, const QString &detail)
+{
+    emit note(QStringLiteral("%1: %2").arg(label(), texts::portProblem(address, status, detail)), false);
+    if (!m_portArg.isEmpty())
+        m_openProblem.emplace(status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen,
+                              texts::portProblem(address, status, detail));
 }
 
 void SignJob::onSignFound()
@@ -124,9 +126,9 @@ void SignJob::onSignFound()
         return;
     if (m_portArg.isEmpty()) {
         m_result.port = QStringLiteral("COM%1").arg(m_link->portNumber());
-        m_result.path = m_port->devicePath();
+        m_result.path = m_link->signAddress();
     }
-    if (const auto &model = m_link->model())
+    if (const auto &model = m_link->exchangeModel())
         m_result.model = model->pageCount;
     switch (m_kind) {
     case JobKind::Detect:
@@ -147,7 +149,7 @@ void SignJob::onSignFound()
 
 void SignJob::startSend()
 {
-    if (const auto &model = m_link->model()) {
+    if (const auto &model = m_link->exchangeModel()) {
         for (int page : pagesWithUnsentRows(m_program, *model))
             emit note(QStringLiteral("%1: page %2: rows not sent (behind an empty row or page, or past "
                                      "the sign's last page)").arg(label()).arg(page + 1),
@@ -184,14 +186,14 @@ void SignJob::startRead()
         finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot be read (unknown model)"));
 }
 
-void SignJob::onProgress(Exchange exchange)
+void SignJob::onProgress(const ExchangeReply *reply)
 {
-    if (exchange == Exchange::Send && m_link->transfer()) {
-        const int acknowledged = m_link->transfer()->acknowledged();
+    if (reply->exchange() == Exchange::Send) {
+        const int acknowledged = reply->acknowledged();
         while (m_pagesReported < m_pageFrameEnds.size() && acknowledged >= m_pageFrameEnds.at(m_pagesReported))
             emit note(QStringLiteral("%1: page %2 sent").arg(label()).arg(++m_pagesReported), true);
-    } else if (exchange == Exchange::Read && m_link->readBack()) {
-        const int page = m_link->readBack()->answeredPage() + 1;
+    } else {
+        const int page = reply->answeredPage() + 1;
         if (page > m_pagesReported) {
             m_pagesReported = page;
             emit note(QStringLiteral("%1: reading page %2").arg(label()).arg(page), true);
@@ -212,8 +214,13 @@ void SignJob::onFinished(const ExchangeReport &report)
         finishVerify(report.page);
         return;
     }
+    if (report.outcome == Outcome::CannotOpen || report.outcome == Outcome::PortLost) {
+        finishWith(resultOf(report.outcome, report.portStatus),
+                   texts::portProblem(report.address, report.portStatus, report.portDetail));
+        return;
+    }
     if (report.outcome != Outcome::Completed) {
-        finishWith(resultOf(report.outcome), outcomeText(report.outcome, report.page));
+        finishWith(resultOf(report.outcome, report.portStatus), texts::outcome(report.outcome, report.page));
         return;
     }
     if (report.exchange == Exchange::Send)
@@ -226,13 +233,13 @@ void SignJob::onFinished(const ExchangeReport &report)
 
 void SignJob::finishRead()
 {
-    const QString error = project::writeFile(m_outFile, m_store, m_link->model()->pageCount);
+    const QString error = project::writeFile(m_outFile, m_store, m_link->exchangeModel()->pageCount);
     finishWith(error.isEmpty() ? ResultKind::Ok : ResultKind::WriteFailed, error);
 }
 
 void SignJob::finishVerify(int foreignPage)
 {
-    const SignModel model = *m_link->model();
+    const SignModel model = *m_link->exchangeModel();
     // What the sign should hold is what a Send writes, cut pages in their cut form.
     MessageStore expected;
     decodePageImages(buildPageImages(m_program, model).images, model.pageCount, expected);

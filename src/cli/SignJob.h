@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/JobResult.h"
-#include "link/Outcome.h"
+#include "link/LinkTypes.h"
 #include "model/MessageStore.h"
 #include "session/ExchangeReport.h"
 
@@ -10,8 +10,11 @@
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <optional>
+#include <utility>
 
 namespace zlx {
+class ExchangeReply;
 class ProgramSession;
 class QtSignPort;
 class QtTicker;
@@ -43,7 +46,8 @@ signals:
 private:
     void onSignFound();
     void onScanPassEnded();
-    void onProgress(Exchange exchange);
+    void onPortNotice(const QString &address, PortStatus status, const QString &detail);
+    void onProgress(const ExchangeReply *reply);
     void onFinished(const ExchangeReport &report);
     void startSend();
     void startRead();
@@ -67,6 +71,7 @@ private:
     QList<int> m_pageFrameEnds;  // send: frames written once each page is in
     int m_pagesReported = 0;
     bool m_done = false;
+    std::optional<std::pair<ResultKind, QString>> m_openProblem;  // why the named port would not open
 };
 
 }  // namespace zlx::cli

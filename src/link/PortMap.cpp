@@ -1,6 +1,8 @@
 #include "link/PortMap.h"
 
-#include <QFileInfo>
+#include "link/PortAddress.h"
+
+#include <QSet>
 #include <QSerialPortInfo>
 #include <QtGlobal>
 #include <algorithm>
@@ -15,18 +17,18 @@ PortMap PortMap::fromEnvironment()
 {
     if (!qEnvironmentVariableIsSet("ZANTOLUX_PORTS"))
         return PortMap();
-    return fromPaths(qEnvironmentVariable("ZANTOLUX_PORTS").split(u':'));
+    return fromPaths(splitPortList(qEnvironmentVariable("ZANTOLUX_PORTS")));
 }
 
-PortMap PortMap::fromPaths(const QStringList &paths)
+PortMap PortMap::fromPaths(const QStringList &addresses)
 {
     QStringList absolute;
-    for (const QString &path : paths)
-        absolute.append(path.isEmpty() ? path : QFileInfo(path).absoluteFilePath());
+    for (const QString &address : addresses)
+        absolute.append(PortAddress::absolute(address));
     return PortMap(absolute);
 }
 
-PortMap::PortMap(QStringList fixedPaths) : m_fixed(std::move(fixedPaths)) {}
+PortMap::PortMap(QStringList named) : m_named(std::move(named)) {}
 
 PortMap::PortMap(Lister lister) : m_lister(std::move(lister)) {}
 
@@ -34,8 +36,8 @@ QString PortMap::devicePath(int comNumber) const
 {
     if (comNumber < 1)
         return {};
-    if (m_fixed)
-        return comNumber <= m_fixed->size() ? m_fixed->at(comNumber - 1) : QString();
+    if (m_named)
+        return comNumber <= m_named->size() ? m_named->at(comNumber - 1) : QString();
     if (comNumber == 1 || !m_systemAge.isValid() || m_systemAge.hasExpired(kSystemListMaxAgeMs))
         refreshSystemList();
     return comNumber <= m_system.size() ? m_system.at(comNumber - 1) : QString();
@@ -43,10 +45,26 @@ QString PortMap::devicePath(int comNumber) const
 
 QStringList PortMap::devicePaths() const
 {
-    if (m_fixed)
-        return *m_fixed;
+    if (m_named)
+        return *m_named;
     refreshSystemList();
     return m_system;
+}
+
+QString PortMap::repeated() const
+{
+    if (!m_named)
+        return {};
+    QSet<QString> seen;
+    for (const QString &address : *m_named) {
+        if (address.isEmpty())
+            continue;
+        const QString identity = PortAddress::identity(address);
+        if (seen.contains(identity))
+            return address;
+        seen.insert(identity);
+    }
+    return {};
 }
 
 void PortMap::refreshSystemList() const

@@ -1,45 +1,37 @@
 #pragma once
 
-#include "link/PortMap.h"
 #include "link/SignPort.h"
-
-#include <QSerialPort>
 
 namespace zlx {
 
-// The sign's port on a real serial device (or a pty), through QSerialPort.
+// The sign's real port: a serial device through QSerialPort, or a serial device server through
+// QTcpSocket, chosen by the address each open() is given.
 class QtSignPort final : public SignPort
 {
     Q_OBJECT
 public:
-    explicit QtSignPort(PortMap map, QObject *parent = nullptr);
+    explicit QtSignPort(QObject *parent = nullptr);
 
-    void setPortNumber(int number) override;
-    int portNumber() const override { return m_number; }
-    QString devicePath() const override { return m_map.devicePath(m_number); }
     void setSettings(const PortSettings &settings) override;
     void setReceiveThreshold(int bytes) override;
-    int receiveThreshold() const override { return m_threshold; }
+    int receiveThreshold() const override { return m_active->receiveThreshold(); }
 
-    OpenResult open() override;
-    void close() override;
-    bool isOpen() const override;
+    PortStatus open(const QString &address) override;
+    void close() override { m_active->close(); }
+    bool isOpen() const override { return m_active->isOpen(); }
+    QString detail() const override { return m_active->detail(); }
+    std::chrono::milliseconds quietTime() const override { return m_active->quietTime(); }
 
-    void discardInput() override;
-    bool write(const QByteArray &bytes) override;
-    QByteArray read() override;
-    qint64 bytesWaiting() const override;
-    bool drain() override;
+    void discardInput() override { m_active->discardInput(); }
+    bool write(const QByteArray &bytes) override { return m_active->write(bytes); }
+    QByteArray read() override { return m_active->read(); }
+    qint64 bytesWaiting() const override { return m_active->bytesWaiting(); }
+    void flush() override { m_active->flush(); }
 
 private:
-    void checkThreshold();
-    void onError(QSerialPort::SerialPortError error);
-
-    PortMap m_map;
-    QSerialPort *m_serial;
-    PortSettings m_settings;
-    int m_number = 1;
-    int m_threshold = 0;
+    SignPort *m_serial;
+    SignPort *m_network;
+    SignPort *m_active;
 };
 
 }  // namespace zlx

@@ -3,7 +3,6 @@
 #include "link/LinkLog.h"
 #include "link/SignPort.h"
 #include "link/Ticker.h"
-#include "protocol/Answers.h"
 #include "protocol/Frames.h"
 
 using namespace std::chrono_literals;
@@ -14,13 +13,15 @@ namespace {
 constexpr auto kScanPause = 1000ms;
 }  // namespace
 
-SignLink::SignLink(SignPort *port, Ticker *timer1, Ticker *timer2, QObject *parent)
-    : QObject(parent), m_port(port), m_timer1(timer1), m_timer2(timer2)
+SignLink::SignLink(SignPort *port, PortMap map, Ticker *timer1, Ticker *timer2, QObject *parent)
+    : QObject(parent), m_port(port), m_map(std::move(map)), m_timer1(timer1), m_timer2(timer2)
 {
     connect(m_timer1, &Ticker::tick, this, &SignLink::Timer1_Timer);
     connect(m_timer2, &Ticker::tick, this, &SignLink::Timer2_Timer);
     connect(m_port, &SignPort::dataArrived, this, &SignLink::MSComm1_OnComm);
+    connect(m_port, &SignPort::opened, this, &SignLink::onOpened);
     connect(m_port, &SignPort::lost, this, &SignLink::onPortLost);
+    connect(m_port, &SignPort::flushed, this, &SignLink::onFlushed);
 }
 
 void SignLink::SetUpLink()
@@ -36,14 +37,28 @@ void SignLink::SetUpLink()
 
 void SignLink::Timer1_Timer()
 {
-    if (settling()) {
+    switch (m_phase) {
+    case Phase::Settling:
         endSettle();
         return;
+    case Phase::Opening:
+        openTimedOut();
+        return;
+    case Phase::Quieting:
+        lineQuiet();
+        return;
+    case Phase::Draining:
+        finish(m_cancelling ? Outcome::Cancelled : Outcome::PortLost, PortStatus::Dropped,
+               QStringLiteral("the end frame did not leave"));
+        return;
+    case Phase::None:
+    case Phase::Awaiting:
+        break;
     }
     switch (m_mode) {
     case LinkMode::Program:
     case LinkMode::Read:
-        qCInfo(lcLink) << "no answer within" << m_responseTimeout.count() << "ms in mode" << modeName(m_mode);
+        qCInfo(lcLink) << "no answer within" << m_responseTimeout.count() << "ms in mode" << m_mode;
         finish(Outcome::Timeout);
         break;
     case LinkMode::Detect:
@@ -56,127 +71,161 @@ void SignLink::Timer1_Timer()
 
 void SignLink::MSComm1_OnComm()
 {
-    const QByteArray answer = m_port->read();
-    qCDebug(lcLink) << "answer" << modeName(m_mode) << answer.toHex(' ');
-    if (settling()) {
+    const QByteArray bytes = m_port->read();
+    qCDebug(lcLink) << "answer" << m_mode << bytes.toHex(' ');
+    switch (m_phase) {
+    case Phase::Settling:
         endSettle();  // the ended exchange's answer: read and dropped
         return;
+    case Phase::Quieting:
+        keepQuiet();  // an earlier exchange's: dropped
+        return;
+    case Phase::Awaiting:
+        break;
+    case Phase::None:
+    case Phase::Opening:
+    case Phase::Draining:
+        return;  // nothing was asked: read and dropped
     }
-    switch (m_mode) {
-    case LinkMode::Read:
-        if (m_readBack) {
-            const Step step = m_readBack->answer(answer);
-            if (step.outcome != Outcome::WrongAnswer && step.outcome != Outcome::ForeignPage)
-                emit progress(Exchange::Read);
-            apply(step);
-        }
-        break;
-    case LinkMode::Program:
-        if (m_transfer) {
-            const int acknowledged = m_transfer->acknowledged();
-            const Step step = m_transfer->answer(answer);
-            if (m_transfer->acknowledged() > acknowledged)
-                emit progress(Exchange::Send);
-            apply(step);
-        }
-        break;
-    case LinkMode::Detect:
-        Detection(answer);
-        break;
-    case LinkMode::Idle:
-        break;  // a late answer: read and dropped
-    }
+    if (m_mode == LinkMode::Detect)
+        Detection(bytes);
+    else if (m_mode != LinkMode::Idle)
+        answer(bytes);
 }
 
-void SignLink::onPortLost()
+void SignLink::answer(const QByteArray &bytes)
 {
-    if (m_mode == LinkMode::Program || m_mode == LinkMode::Read)
-        finish(Outcome::PortLost);
+    ExchangeReply *reply = m_reply;
+    if (!reply) {
+        finish(Outcome::Cancelled);
+        return;
+    }
+    Step step;
+    bool advanced = false;
+    if (m_mode == LinkMode::Read) {
+        step = reply->m_readBack->answer(bytes);
+        advanced = step.outcome != Outcome::WrongAnswer && step.outcome != Outcome::ForeignPage;
+    } else {
+        const int acknowledged = reply->acknowledged();
+        step = reply->m_transfer->answer(bytes);
+        advanced = reply->acknowledged() > acknowledged;
+    }
+    if (advanced) {
+        emit reply->progress();
+        if (m_reply != reply || m_phase != Phase::Awaiting)
+            return;  // the caller ended it meanwhile
+    }
+    apply(step);
 }
 
-bool SignLink::beginSend()
+ExchangeReply *SignLink::newReply(Exchange exchange)
 {
-    if (!m_signDetected || programBusy() || m_mode == LinkMode::Detect)
-        return false;
+    return new ExchangeReply(exchange, *m_exchangeModel, m_signAddress, m_portNumber, this);
+}
+
+ExchangeReply *SignLink::beginSend()
+{
+    if (!m_signDetected || programBusy() || m_mode == LinkMode::Detect || !m_exchangeModel)
+        return nullptr;
     if (m_mode == LinkMode::Read)
-        endPrevious(Exchange::Send);
+        endPrevious();
     m_mode = LinkMode::Program;
-    m_transfer.reset();
-    return true;
+    m_reply = newReply(Exchange::Send);
+    return m_reply;
 }
 
 void SignLink::startSend(const QList<QByteArray> &frames)
 {
-    if (m_mode != LinkMode::Program || m_transfer)
+    if (m_mode != LinkMode::Program || !m_reply || m_reply->m_transfer)
         return;
-    m_transfer.emplace(frames);
+    m_reply->m_transfer.emplace(frames);
     if (!settling())
         launch();
 }
 
-bool SignLink::startRead()
+ExchangeReply *SignLink::startRead()
 {
-    if (!m_signDetected || readBusy() || !m_model || m_mode == LinkMode::Detect)
-        return false;
+    if (!m_signDetected || readBusy() || !m_exchangeModel || m_mode == LinkMode::Detect)
+        return nullptr;
     if (m_mode == LinkMode::Program)
-        endPrevious(Exchange::Read);
+        endPrevious();
     m_mode = LinkMode::Read;
-    m_readBack.emplace(*m_model);
+    ExchangeReply *reply = newReply(Exchange::Read);
+    m_reply = reply;
     if (!settling())
         launch();
-    return true;
+    return reply;
 }
 
+// A frame or request on its way is let out whole before the port closes, so that the sign is
+// never left inside a frame.
 void SignLink::cancel()
 {
-    if (m_mode == LinkMode::Program || m_mode == LinkMode::Read)
-        finish(Outcome::Cancelled);
+    if (m_mode != LinkMode::Program && m_mode != LinkMode::Read)
+        return;
+    if (m_phase == Phase::Draining)
+        return;  // the last frame is leaving already
+    if (m_phase == Phase::Awaiting && m_port->isOpen()) {
+        m_phase = Phase::Draining;
+        m_cancelling = true;
+        arm(m_responseTimeout);
+        m_port->flush();
+        return;
+    }
+    finish(Outcome::Cancelled);
 }
 
 // The exchange under way gives way to the next one. Its answer may still be on the line; taken
 // for the first answer of the next exchange it would end that one as a wrong answer, so the
-// next exchange writes only once that answer is in or the response time has passed.
-void SignLink::endPrevious(Exchange next)
+// next exchange opens the line only once that answer is in or the response time has passed.
+void SignLink::endPrevious()
 {
-    const Exchange ended = next == Exchange::Send ? Exchange::Read : Exchange::Send;
-    if (!settling()) {
-        if (m_mode == LinkMode::Read && m_readBack)
+    ExchangeReply *ended = m_reply;
+    if (m_phase == Phase::Awaiting && ended) {
+        if (m_mode == LinkMode::Read)
             m_settleBytes = ReadBackStepper::kAnswerSize;
-        else if (m_transfer && m_transfer->written() > m_transfer->acknowledged())
+        else if (ended->framesWritten() > ended->acknowledged())
             m_settleBytes = TransferStepper::kAnswerSize;
     }
     m_mode = LinkMode::Idle;
-    if (settling()) {
+    m_reply = nullptr;
+    if (m_settleBytes > 0 && m_phase != Phase::Settling) {
+        m_phase = Phase::Settling;
         m_port->setReceiveThreshold(m_settleBytes);
-        restartResponseTimer();
-    } else {
-        m_timer1->setEnabled(false);
+        arm(m_responseTimeout);
+    } else if (m_phase != Phase::Settling) {
+        m_phase = Phase::None;
+        disarm();
     }
-    emit finished(ended, Outcome::Superseded);
+    if (ended)
+        ended->end(Outcome::Superseded, PortStatus::Opened, {});
 }
 
 void SignLink::endSettle()
 {
     m_settleBytes = 0;
-    m_timer1->setEnabled(false);
-    if ((m_mode == LinkMode::Program && m_transfer) || m_mode == LinkMode::Read)
+    m_phase = Phase::None;
+    disarm();
+    if (m_reply && (m_mode == LinkMode::Read || m_reply->m_transfer))
         launch();
 }
 
-// Opens the sign's port and writes the exchange's first request.
+// Opens the sign's own device: the one it was found on, whatever the COM numbers say now.
 void SignLink::launch()
 {
-    const OpenResult opened = m_port->open();
-    if (opened != OpenResult::Opened) {
-        qCWarning(lcLink) << "cannot open COM" << m_port->portNumber() << m_port->devicePath();
-        // A device that is gone is a lost port; one that is there but refuses stays the sign's.
-        finish(opened == OpenResult::NoDevice ? Outcome::PortLost : Outcome::CannotOpen);
+    openLine(m_signAddress);
+}
+
+void SignLink::writeFirstRequest()
+{
+    ExchangeReply *reply = m_reply;
+    if (!reply) {
+        finish(Outcome::Cancelled);
         return;
     }
     const bool sending = m_mode == LinkMode::Program;
     m_port->setReceiveThreshold(sending ? TransferStepper::kAnswerSize : ReadBackStepper::kAnswerSize);
-    m_port->discardInput();
-    apply(sending ? m_transfer->start() : m_readBack->start());
+    apply(sending ? reply->m_transfer->start() : reply->m_readBack->start());
 }
 
 void SignLink::apply(const Step &step)
@@ -184,49 +233,49 @@ void SignLink::apply(const Step &step)
     if (!step.write.isEmpty()) {
         qCDebug(lcLink) << "write" << step.write.toHex(' ');
         if (!m_port->write(step.write)) {
-            qCWarning(lcLink) << "write to COM" << m_port->portNumber() << "failed";
-            finish(Outcome::PortLost);
+            finish(Outcome::PortLost, PortStatus::Dropped, QStringLiteral("the write failed"));
             return;
         }
     }
     if (step.outcome) {
         // The end frame must be on the line before the port is released.
-        if (*step.outcome == Outcome::Completed && m_mode == LinkMode::Program && !m_port->drain()) {
-            finish(Outcome::PortLost);
+        if (*step.outcome == Outcome::Completed && m_mode == LinkMode::Program) {
+            m_phase = Phase::Draining;
+            m_cancelling = false;
+            arm(m_responseTimeout);
+            m_port->flush();
             return;
         }
         finish(*step.outcome);
         return;
     }
     if (step.awaitAnswer)
-        restartResponseTimer();
+        arm(m_responseTimeout);
 }
 
-void SignLink::finish(Outcome outcome)
+void SignLink::finish(Outcome outcome, PortStatus why, const QString &detail)
 {
-    // A port may report its loss from inside write() or drain(), ending the exchange there.
+    // A port may report its loss from inside write() or flush(), ending the exchange there.
     if (m_mode != LinkMode::Program && m_mode != LinkMode::Read)
         return;
-    const Exchange ended = m_mode == LinkMode::Program ? Exchange::Send : Exchange::Read;
-    qCInfo(lcLink) << "exchange" << modeName(m_mode) << "ended with outcome" << int(outcome);
+    ExchangeReply *reply = m_reply;
+    m_reply = nullptr;
+    qCInfo(lcLink) << "exchange" << m_mode << "ended with" << outcome << why << detail;
     m_settleBytes = 0;
-    m_timer1->setEnabled(false);
+    m_phase = Phase::None;
+    m_cancelling = false;
+    disarm();
     m_port->close();
     m_mode = LinkMode::Idle;
     if (outcome == Outcome::PortLost) {
         // The adapter may come back, even under another name: look for the sign as at start.
+        // The model stays for the editor; exchanges wait for a sign to tell its own.
         m_signDetected = false;
-        m_model.reset();  // the sign found next tells its own
+        m_exchangeModel.reset();
         SetUpLink();
     }
-    emit finished(ended, outcome);
-}
-
-void SignLink::restartResponseTimer()
-{
-    m_timer1->setEnabled(false);
-    m_timer1->setInterval(m_responseTimeout);
-    m_timer1->setEnabled(true);
+    if (reply)
+        reply->end(outcome, why, detail);
 }
 
 }  // namespace zlx

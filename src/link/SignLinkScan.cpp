@@ -1,8 +1,8 @@
 // The port scan and the detection of the sign, the part of the link that runs until a sign
 // has answered.
-#include "link/SignLink.h"
-
 #include "link/LinkLog.h"
+#include "link/PortAddress.h"
+#include "link/SignLink.h"
 #include "link/SignPort.h"
 #include "link/Ticker.h"
 #include "protocol/Answers.h"
@@ -45,49 +45,73 @@ void SignLink::ScanStart()
     m_port->close();
     m_scan = ScanStepper(m_lastScanPort);
     probe(m_scan.begin());
-    m_timer1->setInterval(kScanStep);
-    m_timer1->setEnabled(true);
     m_timer2->setEnabled(false);
 }
 
+// The pass ends at its last port without opening it: a probe written there as the port closes
+// could never be heard, and its answer would wait on that line for whoever opens it next.
 void SignLink::ScanStep()
 {
     m_port->close();
+    m_phase = Phase::None;
     const ScanStepper::Probe next = m_scan.step();
-    probe(next);
-    m_timer1->setInterval(kScanStep);
-    m_timer1->setEnabled(true);
     if (next.endsPass) {
-        m_timer1->setEnabled(false);
-        m_port->close();
+        m_portNumber = next.port;
+        disarm();
         m_mode = LinkMode::Idle;
         m_timer2->setEnabled(true);
         emit scanPassEnded();
+        return;
     }
+    probe(next);
 }
 
-// A port that fails to open or to take the probe is skipped: it simply gives no answer.
 void SignLink::probe(const ScanStepper::Probe &probe)
 {
     m_portNumber = probe.port;
-    m_port->setPortNumber(m_portNumber);
-    m_port->setReceiveThreshold(kDetectThreshold);
-    switch (m_port->open()) {
-    case OpenResult::Opened:
-        qCDebug(lcLink) << "probe COM" << m_portNumber;
-        m_port->write(frames::detectionProbe());
-        break;
-    case OpenResult::NoPermission:
-        // The scan goes on as ever; the operator learns once why this device stays silent.
-        if (const QString path = m_port->devicePath(); !m_refusedDevices.contains(path)) {
-            m_refusedDevices.insert(path);
-            emit portRefused(path);
-        }
-        break;
-    case OpenResult::NoDevice:
-    case OpenResult::Failed:
-        break;
+    m_probeAddress = m_map.devicePath(probe.port);
+    if (m_probeAddress.isEmpty()) {
+        m_phase = Phase::None;
+        arm(kScanStep);
+        return;
     }
+    openLine(m_probeAddress);
+}
+
+// A port that fails to open or to take the probe is skipped: it simply gives no answer.
+void SignLink::probeFailed(PortStatus status, const QString &detail)
+{
+    notice(m_probeAddress, status, detail);
+    m_phase = Phase::None;
+    arm(kScanStep);
+}
+
+// The system's own ports get the defined 100 ms each; a named or network port, far away
+// perhaps, gets the answer time.
+void SignLink::writeProbe()
+{
+    m_port->setReceiveThreshold(kDetectThreshold);
+    qCDebug(lcLink) << "probe COM" << m_portNumber << m_probeAddress;
+    if (!m_port->write(frames::detectionProbe())) {
+        m_port->close();
+        m_phase = Phase::None;
+        arm(kScanStep);
+        return;
+    }
+    const bool far = m_map.isNamed() || PortAddress::parse(m_probeAddress).value_or(PortAddress{}).isNetwork();
+    arm(far ? m_responseTimeout : kScanStep);
+}
+
+// The operator learns once why a port stays silent; the scan goes on as ever.
+void SignLink::notice(const QString &address, PortStatus status, const QString &detail)
+{
+    if (status == PortStatus::NoDevice && !m_map.isNamed())
+        return;
+    const QString key = address + u'\n' + QString::number(int(status));
+    if (m_noticed.contains(key))
+        return;
+    m_noticed.insert(key);
+    emit portNotice(address, status, detail);
 }
 
 void SignLink::Detection(const QByteArray &answer)
@@ -96,16 +120,19 @@ void SignLink::Detection(const QByteArray &answer)
     if (detected.kind == answers::Detection::Nothing)
         return;
     m_port->close();
+    m_phase = Phase::None;
     if (detected.kind == answers::Detection::NotASign)
         return;  // the scan goes on at the next tick
-    if (const auto model = modelFromCode(detected.modelCode))
-        m_model = model;
+    m_exchangeModel = modelFromCode(detected.modelCode);
+    if (m_exchangeModel)
+        m_model = m_exchangeModel;
     m_signDetected = true;
+    m_signAddress = m_probeAddress;
     m_mode = LinkMode::Idle;
     m_port->discardInput();
-    m_timer1->setEnabled(false);
+    disarm();
     m_timer2->setEnabled(false);
-    qCInfo(lcLink) << "sign detected on COM" << m_portNumber << "model code" << detected.modelCode;
+    qCInfo(lcLink) << "sign detected on COM" << m_portNumber << m_signAddress << "model code" << detected.modelCode;
     emit signFound();
     emit exchangesAvailable(true);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Outcome.h"
+#include "link/LinkTypes.h"
 
 #include <QByteArray>
 #include <optional>

@@ -1,10 +1,12 @@
 #include "session/OperatorTexts.h"
 
+#include "link/DeviceAccess.h"
+
 namespace zlx::texts {
 
 namespace {
 
-QString sendFailure(Outcome outcome)
+QString sendFailure(Outcome outcome, bool busy = false)
 {
     switch (outcome) {
     case Outcome::Timeout:
@@ -14,13 +16,13 @@ QString sendFailure(Outcome outcome)
     case Outcome::PortLost:
         return QStringLiteral("Envio fallido: puerto caido");
     case Outcome::CannotOpen:
-        return QStringLiteral("Envio fallido: sin puerto");
+        return busy ? QStringLiteral("Envio fallido: puerto en uso") : QStringLiteral("Envio fallido: sin puerto");
     default:
         return QStringLiteral("Envio interrumpido");
     }
 }
 
-QString readFailure(Outcome outcome, int page)
+QString readFailure(Outcome outcome, int page, bool busy)
 {
     switch (outcome) {
     case Outcome::Timeout:
@@ -30,7 +32,7 @@ QString readFailure(Outcome outcome, int page)
     case Outcome::PortLost:
         return QStringLiteral("Lectura fallida: puerto caido");
     case Outcome::CannotOpen:
-        return QStringLiteral("Lectura fallida: sin puerto");
+        return busy ? QStringLiteral("Lectura fallida: puerto en uso") : QStringLiteral("Lectura fallida: sin puerto");
     case Outcome::ForeignPage:
         // page: how many pages were read before the unreadable one
         return page > 0 ? QStringLiteral("Lectura hasta la pagina %1").arg(page)
@@ -51,6 +53,13 @@ QString portLost(int port)
                           "sigue intacto; el letrero se buscará de nuevo.").arg(port);
 }
 
+// The port's COM name and why it would not open.
+QString cannotOpen(const ExchangeReport &r)
+{
+    return QStringLiteral("No se puede abrir el puerto COM%1. ").arg(r.port)
+           + portNote(r.address, r.portStatus, r.portDetail, accessGroup(r.address));
+}
+
 QString unreadableFrom(int page)
 {
     return QStringLiteral("La memoria del letrero no se pudo leer desde la página %1.").arg(page);
@@ -66,8 +75,8 @@ Ending sendEnding(const ExchangeReport &r)
     case Outcome::PortLost:
         return {sendFailure(r.outcome), portLost(r.port)};
     case Outcome::CannotOpen:
-        return {sendFailure(r.outcome),
-                QStringLiteral("No se puede abrir el puerto COM%1: el programa no fue enviado.").arg(r.port)};
+        return {sendFailure(r.outcome, r.portStatus == PortStatus::Busy),
+                cannotOpen(r) + QStringLiteral("\nEl programa no fue enviado.")};
     case Outcome::Superseded:
         return {};  // the read-back that ended it speaks for itself
     default:
@@ -90,7 +99,7 @@ Ending readEnding(const ExchangeReport &r)
         cause = portLost(r.port);
         break;
     case Outcome::CannotOpen:
-        cause = QStringLiteral("No se puede abrir el puerto COM%1.").arg(r.port);
+        cause = cannotOpen(r);
         break;
     case Outcome::ForeignPage:
         cause = unreadableFrom(r.page + 1);
@@ -99,7 +108,7 @@ Ending readEnding(const ExchangeReport &r)
         cause = QStringLiteral("El letrero dio una respuesta incorrecta.");
         break;
     }
-    const QString panel = readFailure(r.outcome, r.page);
+    const QString panel = readFailure(r.outcome, r.page, r.portStatus == PortStatus::Busy);
     if (r.outcome == Outcome::ForeignPage && r.page > 0)
         return {panel, cause + QStringLiteral("\nSe muestran las páginas anteriores.")};
     const QString back = r.givenBack ? QStringLiteral("\nNo se leyó el programa del letrero: el "
@@ -169,10 +178,31 @@ QString unsendableEntry(int page, int row, const QString &problem)
         .arg(page + 1).arg(row + 1).arg(problem);
 }
 
-QString permissionNote(const QString &devicePath, const QString &group)
+QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group)
 {
-    return QStringLiteral("Sin permiso para abrir %1: el usuario debe pertenecer al grupo «%2» "
-                          "(y volver a iniciar la sesión).").arg(devicePath, group);
+    switch (status) {
+    case PortStatus::NoPermission:
+        return QStringLiteral("Sin permiso para abrir %1: el usuario debe pertenecer al grupo «%2» "
+                              "(y volver a iniciar la sesión).").arg(address, group);
+    case PortStatus::Busy:
+        return QStringLiteral("Puerto en uso: otro programa tiene abierto %1.").arg(address);
+    case PortStatus::NoDevice:
+        return QStringLiteral("No existe el dispositivo %1.").arg(address);
+    case PortStatus::NotSerial:
+        return QStringLiteral("%1 no es un puerto serie.").arg(address);
+    case PortStatus::Refused:
+        return QStringLiteral("%1 rechazó la conexión.").arg(address);
+    case PortStatus::Unreachable:
+        return QStringLiteral("No se puede conectar con %1.").arg(address);
+    case PortStatus::Dropped:
+        return QStringLiteral("Se cortó la conexión con %1.").arg(address);
+    case PortStatus::Opened:
+    case PortStatus::Pending:
+    case PortStatus::Failed:
+        break;
+    }
+    return detail.isEmpty() ? QStringLiteral("No se puede abrir %1.").arg(address)
+                            : QStringLiteral("No se puede abrir %1 (%2).").arg(address, detail);
 }
 
 }  // namespace zlx::texts

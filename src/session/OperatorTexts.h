@@ -37,6 +37,8 @@ Ending ending(const ExchangeReport &report);
 
 QString refusal(Refusal refusal);  // why Send or Leer cannot start (UnknownModel)
 QString unsendableEntry(int page, int row, const QString &problem);  // page and row from 0
-QString permissionNote(const QString &devicePath, const QString &group);
+// Why a port would not open or was lost, as one sentence naming it; group: the one whose
+// members may open a device.
+QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group);
 
 }  // namespace zlx::texts

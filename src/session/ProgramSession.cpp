@@ -1,5 +1,6 @@
 #include "session/ProgramSession.h"
 
+#include "link/ExchangeReply.h"
 #include "link/SignLink.h"
 #include "model/MessageStore.h"
 #include "protocol/PageDecoder.h"
@@ -15,7 +16,6 @@ struct ProgramSession::Snapshot
 ProgramSession::ProgramSession(SignLink &link, MessageStore &store, QObject *parent)
     : QObject(parent), m_link(link), m_store(store)
 {
-    connect(&m_link, &SignLink::finished, this, &ProgramSession::onLinkFinished);
 }
 
 ProgramSession::~ProgramSession() = default;
@@ -27,13 +27,15 @@ ProgramSession::SendStart ProgramSession::send(const std::function<void(int page
     if (m_link.programBusy())
         return {Refusal::Busy, {}};
     // Everything that can refuse the Send is checked before the link changes state.
-    const std::optional<SignModel> model = m_link.model();
+    const std::optional<SignModel> model = m_link.exchangeModel();
     if (!model)
         return {Refusal::UnknownModel, {}};
     if (auto fault = findUnsendableEntry(m_store, *model))
         return {Refusal::BadEntry, fault};
-    if (!m_link.beginSend())
+    ExchangeReply *reply = m_link.beginSend();
+    if (!reply)
         return {Refusal::Busy, {}};
+    watch(reply);
     const PageImageBuild build = buildPageImages(m_store, *model);
     m_cutPages = build.cutPages;
     for (int page : build.cutPages) {
@@ -50,16 +52,27 @@ Refusal ProgramSession::read(const EditorView &view)
         return Refusal::NoSign;
     if (m_link.readBusy())
         return Refusal::Busy;
-    if (!m_link.model())
+    if (!m_link.exchangeModel())
         return Refusal::UnknownModel;
     m_beforeRead = std::make_unique<Snapshot>(Snapshot{m_store, view});
     emit readStarting();
-    if (!m_link.startRead()) {
+    ExchangeReply *reply = m_link.startRead();
+    if (!reply) {
         m_store = m_beforeRead->store;
         m_beforeRead.reset();
         return Refusal::Busy;
     }
+    watch(reply);
     return Refusal::None;
+}
+
+// A port that would not open ends the exchange inside the call that started it: heard here.
+void ProgramSession::watch(ExchangeReply *reply)
+{
+    connect(reply, &ExchangeReply::progress, this, [this, reply] { emit progress(reply); });
+    connect(reply, &ExchangeReply::finished, this, [this, reply] { onReplyFinished(reply); });
+    if (reply->isFinished())
+        onReplyFinished(reply);
 }
 
 void ProgramSession::forgetEarlierProgram()
@@ -67,32 +80,39 @@ void ProgramSession::forgetEarlierProgram()
     m_beforeRead.reset();
 }
 
-void ProgramSession::onLinkFinished(Exchange exchange, Outcome outcome)
+void ProgramSession::onReplyFinished(ExchangeReply *reply)
 {
-    ExchangeReport report{exchange, outcome, m_link.portNumber(), -1, 0, {}, std::nullopt};
-    if (exchange == Exchange::Send) {
-        report.frames = m_link.transfer() ? m_link.transfer()->written() : 0;
+    ExchangeReport report;
+    report.exchange = reply->exchange();
+    report.outcome = reply->outcome();
+    report.port = reply->comNumber();
+    report.address = reply->address();
+    report.portStatus = reply->portStatus();
+    report.portDetail = reply->portDetail();
+    if (report.exchange == Exchange::Send) {
+        report.frames = reply->framesWritten();
         report.cutPages = m_cutPages;
     } else {
-        finishRead(report);
+        finishRead(*reply, report);
     }
+    reply->deleteLater();
     emit finished(report);
 }
 
-void ProgramSession::finishRead(ExchangeReport &report)
+void ProgramSession::finishRead(const ExchangeReply &reply, ExchangeReport &report)
 {
     const std::unique_ptr<Snapshot> before = std::move(m_beforeRead);
     if (report.outcome == Outcome::Superseded)
         return;  // the Send that ended it sends what the store holds now
-    const auto &readBack = m_link.readBack();
-    if (report.outcome == Outcome::ForeignPage && readBack)
-        report.page = readBack->foreignPage();
+    if (report.outcome == Outcome::ForeignPage)
+        report.page = reply.foreignPage();
     // The pages read before an unreadable one are the sign's program as far as it goes.
     const bool keepRead = report.outcome == Outcome::Completed
                           || (report.outcome == Outcome::ForeignPage && report.page > 0);
-    if (keepRead && readBack && m_link.model()) {
-        m_store.clearPages(m_link.model()->pageCount);
-        decodePageImages(readBack->images(), m_link.model()->pageCount, m_store);
+    if (keepRead) {
+        const int pages = reply.model().pageCount;
+        m_store.clearPages(pages);
+        decodePageImages(reply.images(), pages, m_store);
         return;
     }
     if (before) {

@@ -10,6 +10,7 @@
 
 namespace zlx {
 
+class ExchangeReply;
 class MessageStore;
 class SignLink;
 
@@ -41,11 +42,14 @@ public:
 
 signals:
     void readStarting();
+    // The exchange under way moved on: frames acknowledged, or a block read.
+    void progress(zlx::ExchangeReply *reply);
     void finished(const zlx::ExchangeReport &report);
 
 private:
-    void onLinkFinished(Exchange exchange, Outcome outcome);
-    void finishRead(ExchangeReport &report);
+    void watch(ExchangeReply *reply);
+    void onReplyFinished(ExchangeReply *reply);
+    void finishRead(const ExchangeReply &reply, ExchangeReport &report);
 
     struct Snapshot;
     SignLink &m_link;

@@ -159,8 +159,8 @@ private slots:
         row("send, a page past the sign's", "z20", "", "send @D/far.zlx --port @1", 0, {"^@1\tok\tframes 1\t"},
             "page 21: rows not sent");
         row("ctrl-c", "slow", "", "send @D/good.zlx --json --port @1", 5,
-            {R"("frames":[1-9][0-9]*,.*"port":"@1","result":"port-lost")"}, "interrupted", "interrupt");
-        row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tport-lost$"},
+            {R"("frames":[1-9][0-9]*,.*"port":"@1","result":"interrupted")"}, "interrupted", "interrupt");
+        row("ctrl-c during the scan", "silent", "", "send @D/good.zlx --port @1 --timeout 5000", 5, {"^@1\tinterrupted$"},
             "interrupted", "interrupt-scan");
     }
 

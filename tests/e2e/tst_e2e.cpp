@@ -48,7 +48,7 @@ struct Window
             qFatal("cannot open a pty: %s", qPrintable(sign.errorString()));
         auto pause = std::make_unique<ManualTicker>();
         timer2 = pause.get();
-        form = std::make_unique<Form1>(std::make_unique<QtSignPort>(PortMap({link})), nullptr, std::move(pause));
+        form = std::make_unique<Form1>(std::make_unique<QtSignPort>(), PortMap({link}), nullptr, std::move(pause));
         form->setMessagePresenter(std::make_unique<RecordingPresenter>());
         form->link()->setResponseTimeout(500ms);
         form->link()->setLastScanPort(1);
@@ -100,22 +100,21 @@ private slots:
     {
         sim::PtySign sign;
         QVERIFY(sign.open());
-        QtSignPort port(PortMap({QStringLiteral("/nonexistent/ttyA"), sign.slavePath()}));
-        QCOMPARE(port.open(), OpenResult::NoDevice);  // COM1
-        port.setPortNumber(2);
-        QCOMPARE(port.open(), OpenResult::Opened);
+        QtSignPort port;
+        QCOMPARE(port.open(QStringLiteral("/nonexistent/ttyA")), PortStatus::NoDevice);
+        QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
         // A device another program holds is busy, not a matter of permissions.
-        QCOMPARE(QtSignPort(PortMap({sign.slavePath()})).open(), OpenResult::Failed);
+        QCOMPARE(QtSignPort().open(sign.slavePath()), PortStatus::Busy);
     }
 
     void readLimitAndDiscard()
     {
         sim::PtySign sign;
         QVERIFY(sign.open());
-        QtSignPort port(PortMap({sign.slavePath()}));
+        QtSignPort port;
         port.setSettings(PortSettings{});
         port.setReceiveThreshold(1);
-        QCOMPARE(port.open(), OpenResult::Opened);
+        QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
         QVERIFY(port.write(signbytes::hex("a5050100000200")));  // a probe: 4 bytes come back
         QTRY_COMPARE(port.bytesWaiting(), qint64(4));
         port.discardInput();
@@ -148,7 +147,7 @@ private slots:
         QVERIFY(w.detect());
         w.put(program("", 4, 80));  // four pages of two blocks: a long read-back at 2400 baud
         w.sign.setPaceBaud(2400);
-        QSignalSpy progress(w.form->link(), &SignLink::progress);
+        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
         w.taken.clear();
         w.form->cmdLeer->click();
         QVERIFY(progress.wait(3000));
@@ -200,7 +199,7 @@ private slots:
         w.put(program("sign", 3));
         w.sign.sign().setFault(fault);
         w.sign.setPaceBaud(vanish ? 2400 : 0);  // slow enough to pull the port mid-exchange
-        QSignalSpy progress(w.form->link(), &SignLink::progress);
+        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
         if (exchange == Exchange::Send)
             QCOMPARE(w.session().send().refusal, Refusal::None);
         else

@@ -22,7 +22,7 @@ struct Form1Harness
         port = p.get();
         timer1 = t1.get();
         timer2 = t2.get();
-        form = std::make_unique<zlx::Form1>(std::move(p), std::move(t1), std::move(t2));
+        form = std::make_unique<zlx::Form1>(std::move(p), ScriptedPort::systemMap(), std::move(t1), std::move(t2));
         auto b = std::make_unique<RecordingPresenter>();
         boxes = b.get();
         form->setMessagePresenter(std::move(b));

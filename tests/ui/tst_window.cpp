@@ -243,12 +243,21 @@ private slots:
         QTest::newRow("qt platform option") << ParseCase{{"-platform", "offscreen", "-reverse"}, -1, ""};
         QTest::newRow("unknown option") << ParseCase{{"--bogus"}, usage, "bogus"};
         QTest::newRow("port without value") << ParseCase{{"--port"}, usage, "port"};
-        QTest::newRow("port empty") << ParseCase{{"--port="}, usage, "--port needs"};
+        QTest::newRow("port empty") << ParseCase{{"--port="}, usage, "--port: no device given."};
+        QTest::newRow("network ports") << ParseCase{{"--port", "tcp://192.0.2.10:4001", "--port", "rfc2217://[::1]:2217"},
+                                                    -1, "", {"tcp://192.0.2.10:4001", "rfc2217://[::1]:2217"}};
+        QTest::newRow("network port without its number")
+            << ParseCase{{"--port", "tcp://192.0.2.10"}, usage, "\"tcp://192.0.2.10\" is not HOST:PORT"};
+        QTest::newRow("unknown scheme") << ParseCase{{"--port", "udp://h:1"}, usage, "only tcp:// and rfc2217://"};
+        QTest::newRow("one device twice") << ParseCase{{"--port", "/dev/null", "--port", "/dev/../dev/null"}, usage,
+                                                       "--port names the port /dev/null twice."};
+        QTest::newRow("one address twice")
+            << ParseCase{{"--port", "tcp://localhost:4001", "--port", "rfc2217://127.0.0.1:4001"}, usage, "twice"};
         QTest::newRow("debug link with value") << ParseCase{{"--debug-link=1"}, usage, "debug-link"};
         QTest::newRow("stray argument") << ParseCase{{"program.zlx"}, usage, "'program.zlx'"};
         QTest::newRow("version") << ParseCase{{"--version"}, 0, "zantolux " ZANTOLUX_VERSION "\n"};
         // Help wins over anything given with it, as the user asked for it.
-        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "--port <DEVICE>"};
+        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "--port <PORT>"};
         QTest::newRow("-h") << ParseCase{{"--debug-link", "-h"}, 0, "/dev/ttyS0 come before"};
     }
 
@@ -276,10 +285,14 @@ private slots:
 
     void portsWinOverEnvironment()
     {
-        qputenv("ZANTOLUX_PORTS", "/dev/fromenv");
-        QCOMPARE(CommandLine::parse({"zantolux"}).portMap().devicePath(1), QStringLiteral("/dev/fromenv"));
+        qputenv("ZANTOLUX_PORTS", "/dev/fromenv:tcp://[::1]:4001:rfc2217://h:2");
+        QCOMPARE(CommandLine::parse({"zantolux"}).portMap().devicePaths(),
+                 (QStringList{"/dev/fromenv", "tcp://[::1]:4001", "rfc2217://h:2"}));
         const zlx::PortMap given = CommandLine::parse({"zantolux", "--port", "/dev/a", "--port", "/dev/b"}).portMap();
         QCOMPARE(given.devicePaths(), (QStringList{"/dev/a", "/dev/b"}));
+        qputenv("ZANTOLUX_PORTS", "tcp://LOCALHOST:7:/dev/x:tcp://127.0.0.1:7");
+        QVERIFY(CommandLine::parse({"zantolux"}).errorOutput.contains(
+            QStringLiteral("ZANTOLUX_PORTS names the port tcp://127.0.0.1:7 twice.")));
         qunsetenv("ZANTOLUX_PORTS");
     }
 };

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "link/LinkTypes.h"
+
+#include <QString>
+
+// What zantolux-cli says about ports and exchanges, in English, in one place.
+namespace zlx::cli::texts {
+
+// Why a port would not open, or was lost, naming it.
+QString portProblem(const QString &address, PortStatus status, const QString &detail);
+// How an exchange that did not complete ended; page (from 0) for an unreadable page.
+QString outcome(Outcome outcome, int page);
+QString noSignAnswered();
+
+}  // namespace zlx::cli::texts
