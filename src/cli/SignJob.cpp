@@ -112,12 +112,14 @@ void SignJob::onScanPassEnded()
         finishWith(ResultKind::NoSign, texts::noSignAnswered());
 }
 
+// A named port's problem is its result; a scan tells of the ports it passes on the way.
 void SignJob::onPortNotice(const QString &address, PortStatus status, const QString &detail)
 {
-    emit note(QStringLiteral("%1: %2").arg(label(), texts::portProblem(address, status, detail)), false);
-    if (!m_portArg.isEmpty())
-        m_openProblem.emplace(status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen,
-                              texts::portProblem(address, status, detail));
+    const QString problem = texts::portProblem(address, status, detail);
+    if (m_portArg.isEmpty())
+        emit note(QStringLiteral("%1: %2").arg(label(), problem), false);
+    else
+        m_openProblem.emplace(status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen, problem);
 }
 
 void SignJob::onSignFound()

@@ -17,6 +17,9 @@ constexpr auto kQuietTime = 100ms;
 constexpr int kHeardLimit = 128;
 constexpr int kBitsPerByte = 10;
 constexpr qint64 kFlushMarginMs = 50;
+constexpr auto kGreeting = 50ms;
+constexpr auto kRetryPause = 250ms;
+constexpr int kBusyRetries = 4;
 
 // IPv4 first: "localhost" is then one address, the same one "127.0.0.1" names.
 QHostAddress preferred(const QList<QHostAddress> &addresses)
@@ -30,9 +33,18 @@ QHostAddress preferred(const QList<QHostAddress> &addresses)
 }  // namespace
 
 NetworkLine::NetworkLine(QObject *parent)
-    : SignPort(parent), m_socket(new QTcpSocket(this)), m_flushWait(new QTimer(this))
+    : SignPort(parent),
+      m_socket(new QTcpSocket(this)),
+      m_flushWait(new QTimer(this)),
+      m_greeting(new QTimer(this)),
+      m_retry(new QTimer(this))
 {
-    m_flushWait->setSingleShot(true);
+    for (QTimer *timer : {m_flushWait, m_greeting, m_retry})
+        timer->setSingleShot(true);
+    m_greeting->setInterval(kGreeting);
+    m_retry->setInterval(kRetryPause);
+    connect(m_greeting, &QTimer::timeout, this, &NetworkLine::nowOpen);
+    connect(m_retry, &QTimer::timeout, this, &NetworkLine::connectNow);
     connect(m_flushWait, &QTimer::timeout, this, [this] {
         m_flushing = false;
         emit flushed(isOpen());
@@ -64,8 +76,6 @@ PortStatus NetworkLine::open(const QString &address)
     if (!parsed || !parsed->isNetwork())
         return PortStatus::Failed;
     m_address = *parsed;
-    if (m_address.kind == PortAddress::Kind::Rfc2217)
-        m_telnet.emplace(telnet::LineSettings{quint32(m_settings.baudRate), 8, 1, 1});
     m_stage = Stage::Lookup;
     m_lookupId = QHostInfo::lookupHost(m_address.host, this, &NetworkLine::onLookup);
     return PortStatus::Pending;
@@ -93,27 +103,41 @@ void NetworkLine::onLookup(const QHostInfo &info)
         fail(PortStatus::Failed, m_lock.error());
         return;
     }
+    m_peer = address;
+    m_busyRetries = 0;
+    connectNow();
+}
+
+void NetworkLine::connectNow()
+{
     m_stage = Stage::Connecting;
-    m_socket->connectToHost(address, m_address.port);
+    m_heard.clear();
+    if (m_address.kind == PortAddress::Kind::Rfc2217)
+        m_telnet.emplace(telnet::LineSettings{quint32(m_settings.baudRate), 8, 1, 1});
+    m_socket->connectToHost(m_peer, m_address.port);
 }
 
 void NetworkLine::onConnected()
 {
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (!m_telnet) {
-        m_stage = Stage::Open;
-        emit opened(PortStatus::Opened);
-        return;
-    }
     m_stage = Stage::Negotiating;
-    m_socket->write(m_telnet->opening());
+    if (m_telnet)
+        m_socket->write(m_telnet->opening());
+    else
+        m_greeting->start();
+}
+
+void NetworkLine::nowOpen()
+{
+    m_stage = Stage::Open;
+    emit opened(PortStatus::Opened);
 }
 
 void NetworkLine::onReadyRead()
 {
     const QByteArray bytes = m_socket->readAll();
     if (!m_telnet) {
-        take(bytes);
+        take(bytes);  // kept while the greeting runs, for a refusal's words
         return;
     }
     const telnet::TelnetCodec::Fed fed = m_telnet->feed(bytes);
@@ -126,8 +150,7 @@ void NetworkLine::onReadyRead()
             fail(PortStatus::Failed, m_telnet->refusal());
         } else if (m_telnet->state() == telnet::TelnetCodec::State::Ready) {
             qCDebug(lcLink) << "line set by" << m_address.toString();
-            m_stage = Stage::Open;
-            emit opened(PortStatus::Opened);
+            nowOpen();
         }
         return;  // data before the line is set belongs to nobody
     }
@@ -179,6 +202,14 @@ void NetworkLine::onError(QAbstractSocket::SocketError error)
         break;
     case QAbstractSocket::RemoteHostClosedError: {
         const PortStatus why = closedByServer();
+        // A device server takes a moment to let the last client's device go.
+        if (why == PortStatus::Busy && m_busyRetries++ < kBusyRetries) {
+            m_socket->abort();
+            m_greeting->stop();
+            m_stage = Stage::Connecting;
+            m_retry->start();
+            return;
+        }
         fail(why == PortStatus::Busy ? why : PortStatus::Failed, m_detail);
         break;
     }
@@ -208,6 +239,8 @@ void NetworkLine::close()
     m_rx.clear();
     m_heard.clear();
     m_flushWait->stop();
+    m_greeting->stop();
+    m_retry->stop();
     m_flushing = false;
 }
 

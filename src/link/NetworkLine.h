@@ -6,6 +6,7 @@
 #include "link/TelnetCodec.h"
 
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <optional>
 
 class QHostInfo;
@@ -44,7 +45,9 @@ private:
     enum class Stage { Closed, Lookup, Connecting, Negotiating, Open };
 
     void onLookup(const QHostInfo &info);
+    void connectNow();
     void onConnected();
+    void nowOpen();
     void onReadyRead();
     void onError(QAbstractSocket::SocketError error);
     void fail(PortStatus status, const QString &detail);
@@ -54,12 +57,16 @@ private:
 
     QTcpSocket *m_socket;
     QTimer *m_flushWait;
+    QTimer *m_greeting;   // raw TCP: a server's refusal comes right after it accepts
+    QTimer *m_retry;      // a server still letting the last client go is tried again
     PortSettings m_settings;
     PortAddress m_address;
     PortLock m_lock;
     std::optional<telnet::TelnetCodec> m_telnet;  // rfc2217:// only
     Stage m_stage = Stage::Closed;
     int m_lookupId = -1;
+    QHostAddress m_peer;
+    int m_busyRetries = 0;
     QByteArray m_rx;
     QByteArray m_heard;  // the first data bytes of the connection, for a server's refusal text
     QString m_detail;
