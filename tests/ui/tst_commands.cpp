@@ -16,7 +16,8 @@ const QByteArray kExampleEntry("1\x02" "2ABC");
 struct EndingCase { bool read; QList<QByteArray> answers; QString panel, box, row0; };
 // file: the program opened from a file, if any; amount: of row 1 on the screen; box "": nothing to tell, nothing sent.
 struct RefusalCase { int model; QByteArrayList file; QString amount, box; };
-struct SaveCase { int code; QString target; int lines; };  // target "": the dialog is cancelled; lines 0: nothing written
+// target "": the dialog is cancelled; lines 0: nothing written; lost: the sign's port is lost first
+struct SaveCase { int code; QString target; int lines; bool lost = false; };
 }  // namespace
 
 class tst_Commands : public QObject
@@ -134,6 +135,7 @@ private slots:
         QTest::addColumn<SaveCase>("c");
         QTest::newRow("20-page sign") << SaveCase{1, "p.zlx", 400};
         QTest::newRow("before detection: every page") << SaveCase{0, "p.zlx", 800};
+        QTest::newRow("after the sign's port was lost: its pages") << SaveCase{1, "p.zlx", 400, true};
         QTest::newRow("cancelled") << SaveCase{1, "", 0};
         QTest::newRow("under a regular file") << SaveCase{1, "good.zlx/p.zlx", 0};
     }
@@ -144,6 +146,15 @@ private slots:
         Form1Harness h;
         if (c.code)
             h.detect(c.code);
+        if (c.lost) {
+            h.form->cmdLeer->click();
+            h.port->vanish();
+            QVERIFY(!h.form->link()->signDetected());
+            h.boxes->texts.clear();
+            // What the operator sees of the sign stays until another one is found.
+            QCOMPARE(h.form->windowTitle(), QStringLiteral("Letreros Electronicos ZANTOLUX - Z20    v2.0"));
+            QCOMPARE(h.form->panelText(3), QStringLiteral("Paginas soportadas: 20"));
+        }
         h.save("good.zlx");
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.save(c.target);
