@@ -1,9 +1,11 @@
 // libFuzzer target: the link state machine fed arbitrary answers, ticks and clicks in every
-// mode, for both models and for a sign whose model code is unknown. The input is a script of
+// mode, for both models and for a sign whose model code is unknown, on a port that may open
+// later, refuse, be busy, want a quiet spell or hold back its flush. The input is a script of
 // operations; after each one the link's invariants are checked, and at its end a silent sign
 // must end whatever exchange is still under way.
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
+#include "link/ExchangeReply.h"
 #include "link/SignLink.h"
 #include "model/MessageStore.h"
 #include "protocol/PageDecoder.h"
@@ -49,11 +51,12 @@ private:
     size_t m_at = 0;
 };
 
-// Numbers 0..12 keep the meaning they have in the committed corpus.
+// Numbers 0..14 keep the meaning they have in the committed corpus.
 enum Op : uint8_t {
     SetUp, FireTimer1, FireTimer2, DeliverRaw, DeliverAck, DeliverDetection, DeliverBlock,
     DeliverEndBlock, DeliverZeroPairBlock, ClickSend, ClickRead, ToggleVanished, ToggleWriteFails,
-    Cancel, ToggleRefusing, OpCount
+    Cancel, ToggleRefusing, TogglePending, FinishOpen, ToggleQuiet, ToggleHoldFlush, FinishFlush,
+    ToggleBusy, TurnedAway, OpCount
 };
 
 // The window's part: it calls the link as the window and the session do, and checks what
@@ -63,11 +66,11 @@ class Harness
 public:
     explicit Harness(Input &in) : m_in(in)
     {
-        QObject::connect(&m_link, &SignLink::finished, [this](Exchange e, Outcome o) { onFinished(e, o); });
-        QObject::connect(&m_link, &SignLink::progress, [this](Exchange e) { onProgress(e); });
-        QObject::connect(&m_link, &SignLink::portRefused, [this](const QString &path) {
-            require(!m_refused.contains(path), "a refused device told twice");
-            m_refused.insert(path);
+        QObject::connect(&m_link, &SignLink::portNotice, [this](const QString &address, PortStatus status) {
+            const QString key = address + QString::number(int(status));
+            require(!m_noticed.contains(key), "a port's problem told twice");
+            require(status != PortStatus::Opened && status != PortStatus::Pending, "a notice of nothing wrong");
+            m_noticed.insert(key);
         });
     }
 
@@ -78,13 +81,14 @@ public:
             const int op = m_in.byte() % OpCount;
             step(op);
             if (trace)
-                fprintf(stderr, "op %2d -> mode %-12s settling %d open %d active %d\n", op,
+                fprintf(stderr, "op %2d -> mode %-12s settling %d open %d active %d timer1 %d/%d\n", op,
                         qPrintable(modeName(m_link.mode())), m_link.settling(), m_port.isOpen(),
-                        m_active ? int(*m_active) : -1);
+                        m_active ? int(*m_active) : -1, int(m_timer1.isEnabled()), int(m_timer1.interval().count()));
             check();
         }
-        // The sign falls silent: the settle and then the response time end what is under way.
-        for (int tick = 0; tick < 2 && m_active; ++tick)
+        // The sign falls silent: the settle, the open, the quiet spell and then the response time
+        // end what is under way.
+        for (int tick = 0; tick < 4 && m_active; ++tick)
             require(m_timer1.fire(), "an exchange without its response timer");
         require(!m_active, "an exchange that never ends");
     }
@@ -101,9 +105,8 @@ private:
         case ClickSend: clickSend(); break;
         case ClickRead: start(Exchange::Read, [this] { return m_link.startRead(); }); break;
         case Cancel:
-            m_inCancel = true;
+            m_cancelAsked = m_active.has_value();
             m_link.cancel();
-            m_inCancel = false;
             break;
         case ToggleVanished:
             if (m_port.vanished)
@@ -116,6 +119,13 @@ private:
             if (!m_port.refusing.remove(1))
                 m_port.refusing.insert(1);
             break;
+        case ToggleBusy:
+            if (!m_port.busy.remove(1))
+                m_port.busy.insert(1);
+            break;
+        case TogglePending: m_port.pending = !m_port.pending; break;
+        case ToggleQuiet: m_port.quiet = m_port.quiet.count() ? 0ms : 20ms; break;
+        case ToggleHoldFlush: m_port.holdFlush = !m_port.holdFlush; break;
         default: lineEvent(op); break;
         }
     }
@@ -126,6 +136,17 @@ private:
         const QByteArray mark(1, char(0xB5));
         switch (op) {
         case FireTimer1: m_timer1.fire(); break;
+        case FinishOpen: {
+            static constexpr PortStatus kEnds[] = {PortStatus::Opened, PortStatus::Refused, PortStatus::Unreachable,
+                                                   PortStatus::Busy, PortStatus::Failed};
+            m_port.finishOpen(kEnds[m_in.byte() % std::size(kEnds)]);
+            break;
+        }
+        case FinishFlush: m_port.finishFlush(m_in.byte() % 2 == 0); break;
+        case TurnedAway:
+            m_port.vanish(PortStatus::Busy);
+            m_port.vanished = false;
+            break;
         case FireTimer2: m_timer2.fire(); break;
         case DeliverRaw: m_port.deliver(m_in.bytes(m_in.byte() % 80)); break;
         case DeliverAck: m_port.deliver(mark); break;
@@ -147,7 +168,8 @@ private:
 
     void modalEvents()
     {
-        static constexpr int kLineOps[] = {FireTimer1, FireTimer2, DeliverRaw, DeliverAck, DeliverBlock};
+        static constexpr int kLineOps[] = {FireTimer1, FireTimer2, DeliverRaw, DeliverAck, DeliverBlock, FinishOpen,
+                                           FinishFlush};
         for (int n = m_in.byte() % 3; n > 0; --n)
             lineEvent(kLineOps[m_in.byte() % std::size(kLineOps)]);
     }
@@ -159,28 +181,37 @@ private:
     {
         m_starting = exchange;
         m_endedAtStart = false;
-        const bool started = call();
+        ExchangeReply *reply = call();
+        if (reply)
+            watch(reply);
         m_starting.reset();
-        require(started || !m_endedAtStart, "a refused exchange reported an end");
-        if (started) {
+        require(reply || !m_endedAtStart, "a refused exchange reported an end");
+        if (reply) {
+            require(reply->exchange() == exchange, "a reply of the other kind");
             require(!m_active, "two exchanges at once");
-            if (!m_endedAtStart)
+            if (!m_endedAtStart && !reply->isFinished())
                 m_active = exchange;
         }
-        return started;
+        return reply != nullptr;
+    }
+
+    void watch(ExchangeReply *reply)
+    {
+        QObject::connect(reply, &ExchangeReply::finished, [this, reply] { onFinished(*reply); });
+        QObject::connect(reply, &ExchangeReply::progress, [this, reply] { onProgress(*reply); });
     }
 
     void clickSend()
     {
         // The session refuses a Send without a known model before the link changes state.
-        if (m_link.programBusy() || !m_link.model())
+        if (m_link.programBusy() || !m_link.exchangeModel())
             return;
         if (!start(Exchange::Send, [this] { return m_link.beginSend(); }))
             return;
         // The cut message may be up between the two calls: only the line and the timers act then.
         modalEvents();
         require(m_link.programBusy() || !m_active, "the link moved while the frames were built");
-        const SignModel model = *m_link.model();
+        const SignModel model = *m_link.exchangeModel();
         QList<QByteArray> images;
         const int pages = 1 + m_in.byte() % model.pageCount;
         for (int p = 0; p < pages; ++p) {
@@ -190,10 +221,15 @@ private:
         m_link.startSend(buildFrameList(images, model));
     }
 
-    void onFinished(Exchange exchange, Outcome outcome)
+    void onFinished(const ExchangeReply &reply)
     {
+        const Exchange exchange = reply.exchange();
+        const Outcome outcome = reply.outcome();
         require(m_link.mode() == LinkMode::Idle, "an end reported while an exchange runs");
-        require(outcome != Outcome::Cancelled || m_inCancel, "cancelled without cancel()");
+        require(outcome != Outcome::Cancelled || m_cancelAsked, "cancelled without cancel()");
+        require((outcome == Outcome::CannotOpen) == (reply.portStatus() != PortStatus::Opened
+                                                      && outcome != Outcome::PortLost),
+                "a port status without a port problem");
         if (outcome == Outcome::Superseded) {
             require(m_starting && *m_starting != exchange, "superseded by nothing");
         } else {
@@ -202,13 +238,14 @@ private:
         }
         if (m_active && *m_active == exchange) {
             m_active.reset();
+            m_cancelAsked = false;
         } else {
             require(m_starting == exchange && !m_endedAtStart, "an end without an exchange");
             m_endedAtStart = true;
         }
-        if (outcome == Outcome::Completed && exchange == Exchange::Read && m_link.readBack()) {
+        if (outcome == Outcome::Completed && exchange == Exchange::Read) {
             MessageStore store;
-            decodePageImages(m_link.readBack()->images(), m_link.model()->pageCount, store);
+            decodePageImages(reply.images(), reply.model().pageCount, store);
         }
         // A message box runs an event loop: ticks and answers may arrive while it is up. The
         // window shows none for an exchange another one replaced.
@@ -219,15 +256,18 @@ private:
         }
     }
 
-    void onProgress(Exchange exchange)
+    void onProgress(const ExchangeReply &reply)
     {
-        if (exchange == Exchange::Send) {
-            require(m_link.transfer().has_value(), "send progress without a transfer");
-            const int acked = m_link.transfer()->acknowledged();
-            require(acked >= 1 && acked <= m_link.transfer()->frameCount(), "acknowledged count beyond the frames");
+        require(!reply.isFinished(), "progress after the end");
+        if (reply.exchange() == Exchange::Send) {
+            const int acked = reply.acknowledged();
+            require(acked >= 1 && acked <= reply.frameCount(), "acknowledged count beyond the frames");
+            require(acked <= reply.framesWritten(), "acknowledged more than was written");
         } else {
-            require(m_link.readBack().has_value(), "read progress without a read-back");
-            require(m_link.readBack()->answeredPage() < m_link.model()->pageCount, "answered page beyond the model");
+            require(reply.answeredPage() < reply.model().pageCount, "answered page beyond the model");
+            require(reply.images().size() == reply.model().pageCount, "read-back images");
+            for (const QByteArray &image : reply.images())
+                require(image.size() <= reply.model().pageBytes(), "page image beyond its page");
         }
     }
 
@@ -242,39 +282,36 @@ private:
         require(m_link.readBusy() == (mode == LinkMode::Read), "readBusy out of step");
         if (mode == LinkMode::Idle)
             require(!m_port.isOpen(), "port open while idle");
+        // A step, a quiet spell, an open's bound, or the response time: something always ticks.
+        const auto ticking = [this](std::initializer_list<std::chrono::milliseconds> intervals) {
+            return m_timer1.isEnabled() && std::find(intervals.begin(), intervals.end(), m_timer1.interval()) != intervals.end();
+        };
         if (mode == LinkMode::Detect) {
             require(!m_link.signDetected(), "scanning after detection");
-            require(m_timer1.isEnabled() && m_timer1.interval() == 100ms, "scan without its step timer");
+            require(ticking({100ms, 20ms, 3000ms}), "scan without its step timer");
         }
         if (exchange) {
-            require(m_link.model().has_value(), "exchange without a model");
+            require(m_link.exchangeModel().has_value(), "exchange without a model");
             // A sign that falls silent must always end the exchange.
-            require(m_timer1.isEnabled() && m_timer1.interval() == 3000ms, "exchange without a response timer");
+            require(ticking({20ms, 3000ms}), "exchange without a response timer");
         }
         if (m_link.settling())
             require(exchange, "settling with no exchange to follow");
         if (m_link.signDetected())
             require(!m_timer2.isEnabled(), "scan pass armed after detection");
-        if (const auto &t = m_link.transfer())
-            require(t->acknowledged() <= t->written() && t->written() <= t->frameCount(), "transfer counts");
-        if (const auto &r = m_link.readBack(); r && mode == LinkMode::Read) {
-            require(r->images().size() == m_link.model()->pageCount, "read-back images");
-            for (const QByteArray &image : r->images())
-                require(image.size() <= m_link.model()->pageBytes(), "page image beyond its page");
-        }
     }
 
     Input &m_in;
     ScriptedPort m_port;  // COM1 only
     ManualTicker m_timer1;
     ManualTicker m_timer2;
-    SignLink m_link{&m_port, &m_timer1, &m_timer2};
+    SignLink m_link{&m_port, ScriptedPort::systemMap(), &m_timer1, &m_timer2};
     std::optional<Exchange> m_active;    // started and not yet ended
     std::optional<Exchange> m_starting;  // inside the call that starts it
     bool m_endedAtStart = false;
     bool m_inModal = false;
-    bool m_inCancel = false;
-    QSet<QString> m_refused;
+    bool m_cancelAsked = false;
+    QSet<QString> m_noticed;
 };
 
 }  // namespace

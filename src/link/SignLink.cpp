@@ -48,8 +48,7 @@ void SignLink::Timer1_Timer()
         lineQuiet();
         return;
     case Phase::Draining:
-        finish(m_cancelling ? Outcome::Cancelled : Outcome::PortLost, PortStatus::Dropped,
-               QStringLiteral("the end frame did not leave"));
+        onFlushed(false);  // the port never told: as good as a failed flush
         return;
     case Phase::None:
     case Phase::Awaiting:

@@ -133,6 +133,7 @@ private:
     QString m_signAddress;
     int m_settleBytes = 0;  // size of the answer still due to an ended exchange
     int m_quietRestarts = 0;
+    std::chrono::milliseconds m_quietTime{0};
     bool m_cancelling = false;
     QPointer<ExchangeReply> m_reply;
     QSet<QString> m_noticed;

@@ -62,20 +62,21 @@ void SignLink::onOpened(PortStatus status)
 void SignLink::startQuiet()
 {
     m_port->discardInput();
-    if (m_port->quietTime().count() == 0) {
+    m_quietTime = m_port->quietTime();
+    if (m_quietTime.count() == 0) {
         lineQuiet();  // a port that knows of no earlier exchange: nothing to wait for
         return;
     }
     m_port->setReceiveThreshold(1);
     m_quietRestarts = 0;
     m_phase = Phase::Quieting;
-    arm(m_port->quietTime());
+    arm(m_quietTime);
 }
 
 void SignLink::keepQuiet()
 {
     if (++m_quietRestarts < kMaxQuietRestarts)
-        arm(m_port->quietTime());
+        arm(m_quietTime);
 }
 
 void SignLink::lineQuiet()
