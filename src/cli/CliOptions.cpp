@@ -36,7 +36,10 @@ const char kCommandHelp[] =
     "  show FILE    print FILE's program: page<TAB>row<TAB>effect<TAB>amount<TAB>font<TAB>text\n"
     "\nExit: 0 done, 1 usage, 2 bad project file, 3 differences, 4 no sign (none answered, or\n"
     "its port cannot be opened or is in use), 5 exchange failed or interrupted,\n"
-    "6 output file not written.";
+    "6 output file not written.\n"
+    "\nPorts: COMn is the n-th entry of ZANTOLUX_PORTS (colon-separated; an entry starting\n"
+    "with tcp:// or rfc2217:// runs to the end of its port number), else the n-th serial\n"
+    "port the system reports. Without --port, one scan finds the first sign.";
 
 // A --port value that is no port, or two that name one port: why, else empty.
 QString portsError(const QStringList &ports)
