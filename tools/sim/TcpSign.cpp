@@ -2,10 +2,15 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/socket.h>
 
 namespace zlx::sim {
 
 namespace {
+
+constexpr int kLingerMs = 2000;
 
 QString hostAndPort(const QHostAddress &address, quint16 port)
 {
@@ -103,12 +108,21 @@ void TcpSign::acceptPending()
 void TcpSign::refuse(QTcpSocket *socket)
 {
     const QString peer = peerOf(socket);
-    // What it sends is read and dropped: unread bytes at the close would reset the connection,
-    // and the client might lose the line before it reads it.
-    connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     socket->write(busyLine());
-    socket->disconnectFromHost();  // once the line has been written
+    socket->flush();
+    if (socket->bytesToWrite() > 0 || ::shutdown(int(socket->socketDescriptor()), SHUT_WR) != 0) {
+        socket->disconnectFromHost();  // once the line has been written
+    } else {
+        // Closed at once, a connection with bytes still unread (a probe sent straight away) is
+        // reset, and the client may never see the line. So: end of data after the line, what
+        // comes is dropped until the client closes, and a client that stays is cut off later.
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+        QTimer::singleShot(kLingerMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+    }
     emit clientRefused(peer);
 }
 
