@@ -15,9 +15,9 @@ enum class FaultKind {
     WrongAckAt,     // write frame number `value` (from 1) is acknowledged with 0x00
     DoubleAckAt,    // write frame number `value` is acknowledged twice (B5 B5)
     BadReadMarkAt,  // 64-byte read answer number `value` starts with 0x00 instead of B5
-    SlowAnswers,    // every answer leaves `value` ms late (pty host only)
+    SlowAnswers,    // every answer leaves `value` ms late (timed by the host, not by feed())
     GarbageBefore,  // junk bytes 00 FF 13 precede every answer
-    SplitAnswers,   // answers leave in small pieces with small gaps (pty host only)
+    SplitAnswers,   // answers leave in small pieces with small gaps (timed by the host, not by feed())
 };
 
 struct Fault
