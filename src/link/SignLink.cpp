@@ -266,9 +266,13 @@ void SignLink::finish(Outcome outcome, PortStatus why, const QString &detail)
     disarm();
     m_port->close();
     m_mode = LinkMode::Idle;
-    if (outcome == Outcome::PortLost) {
-        // The adapter may come back, even under another name: look for the sign as at start.
-        // The model stays for the editor; exchanges wait for a sign to tell its own.
+    // The adapter may come back, even under another name, and a device server that refuses or
+    // cannot be reached may come back too: look for the sign as at start. The model stays for
+    // the editor; exchanges wait for a sign to tell its own.
+    const bool lineGone = outcome == Outcome::PortLost
+                          || (outcome == Outcome::CannotOpen
+                              && (why == PortStatus::Refused || why == PortStatus::Unreachable));
+    if (lineGone) {
         m_signDetected = false;
         m_exchangeModel.reset();
         SetUpLink();
