@@ -60,4 +60,16 @@ QString noSignAnswered()
     return QStringLiteral("no sign answered");
 }
 
+QString entryProblem(EntryProblem problem)
+{
+    switch (problem) {
+    case EntryProblem::Incomplete: return QStringLiteral("the row is incomplete (under 3 bytes)");
+    case EntryProblem::BadEffect: return QStringLiteral("the effect is not 1 to 9");
+    case EntryProblem::BadFont: return QStringLiteral("the font is not 1, 2 or 3");
+    case EntryProblem::ZeroAmount: return QStringLiteral("the amount is 0");
+    case EntryProblem::ZeroInText: return QStringLiteral("the text holds a byte 0");
+    }
+    return {};
+}
+
 }  // namespace zlx::cli::texts

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkTypes.h"
+#include "protocol/PageImages.h"
 
 #include <QString>
 
@@ -12,5 +13,7 @@ QString portProblem(const QString &address, PortStatus status, const QString &de
 // How an exchange that did not complete ended; page (from 0) for an unreadable page.
 QString outcome(Outcome outcome, int page);
 QString noSignAnswered();
+// Why a row of a program cannot be sent as it is.
+QString entryProblem(EntryProblem problem);
 
 }  // namespace zlx::cli::texts

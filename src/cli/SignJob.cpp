@@ -176,7 +176,7 @@ void SignJob::startSend()
         finishWith(ResultKind::BadFile, QStringLiteral("page %1, row %2: %3")
                                             .arg(start.fault->page + 1)
                                             .arg(start.fault->row + 1)
-                                            .arg(start.fault->problem));
+                                            .arg(texts::entryProblem(start.fault->problem)));
     } else if (start.refusal != Refusal::None) {
         finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot take a program (unknown model)"));
     }

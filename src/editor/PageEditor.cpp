@@ -4,6 +4,7 @@
 #include "model/MessageEntry.h"
 #include "protocol/PageImages.h"
 #include "protocol/SignModel.h"
+#include "session/OperatorTexts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -81,7 +82,7 @@ bool PageEditor::SaveShownPage(int p)
     const QList<QByteArray> entries = shownEntries(&problem);
     const int r = int(entries.size());
     if (problem != RowProblem::None) {
-        emit refused(rowProblemMessage(p + 1, r + 1, problem));
+        emit refused(texts::rowProblem(p + 1, r + 1, problem));
         const EditorRow &row = *m_rows[size_t(r)];
         QWidget *culprit = row.Text1;
         if (problem == RowProblem::UnknownEffect)

@@ -85,28 +85,4 @@ RowCheckResult checkRow(const RowInput &row)
     return result;
 }
 
-QString rowProblemMessage(int page, int row, RowProblem problem)
-{
-    QString why;
-    switch (problem) {
-    case RowProblem::None:
-        return {};
-    case RowProblem::UnknownEffect:
-        why = QStringLiteral("el efecto debe ser uno de los de la lista.");
-        break;
-    case RowProblem::BadAmount:
-        why = QStringLiteral("la cantidad debe ser un número entero de 1 a 255 (distinto de 13).");
-        break;
-    case RowProblem::BadFont:
-        why = QStringLiteral("la fuente debe ser 1, 2 o 3.");
-        break;
-    case RowProblem::BadText:
-        why = QStringLiteral("el texto tiene un carácter que no se puede guardar "
-                             "(un retorno de carro, un carácter de código 0, 30 o 31, "
-                             "o una letra fuera del alfabeto latino).");
-        break;
-    }
-    return QStringLiteral("No se puede guardar la página %1, fila %2: %3").arg(page).arg(row).arg(why);
-}
-
 }  // namespace zlx

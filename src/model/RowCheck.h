@@ -29,7 +29,5 @@ const QStringList &effectNames();
 
 // Whether a row with a non-empty effect can be stored faithfully.
 RowCheckResult checkRow(const RowInput &row);
-// The operator's message for a refused row; page and row as the operator counts them (from 1).
-QString rowProblemMessage(int page, int row, RowProblem problem);
 
 }  // namespace zlx

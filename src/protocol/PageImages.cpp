@@ -52,22 +52,22 @@ int pagesToWalk(const SignModel &model)
     return std::clamp(model.pageCount, 0, int(MessageStore::kPagesInUse));
 }
 
-QString entryProblem(const QByteArray &e)
+std::optional<EntryProblem> entryProblem(const QByteArray &e)
 {
     if (e.size() < 3)
-        return QStringLiteral("la fila está incompleta");
+        return EntryProblem::Incomplete;
     const int effect = entry::effectDigit(e);
     if (effect < 1 || effect > 9)
-        return QStringLiteral("el efecto no es válido");
+        return EntryProblem::BadEffect;
     const int font = entry::fontDigit(e);
     if (font < 1 || font > 3)
-        return QStringLiteral("la fuente no es 1, 2 ni 3");
+        return EntryProblem::BadFont;
     if (entry::amount(e) == 0)
-        return QStringLiteral("la cantidad es 0");
+        return EntryProblem::ZeroAmount;
     // A 0 in the text would end the record early on the sign.
     if (entry::storedText(e).contains('\0'))
-        return QStringLiteral("el texto contiene un carácter de código 0");
-    return {};
+        return EntryProblem::ZeroInText;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -170,9 +170,8 @@ std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const S
         if (rows == 0)
             return std::nullopt;  // the marker page: nothing from here on is sent
         for (int r = 0; r < rows; ++r) {
-            const QString problem = entryProblem(store.entry(p, r));
-            if (!problem.isEmpty())
-                return EntryFault{p, r, problem};
+            if (const auto problem = entryProblem(store.entry(p, r)))
+                return EntryFault{p, r, *problem};
         }
     }
     return std::nullopt;

@@ -39,12 +39,14 @@ PageFit pageFit(const MessageStore &store, int page, const SignModel &model);
 // end-of-program marker, and pages past the sign's last.
 QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model);
 
-// An entry that Send cannot encode faithfully (only a project file from elsewhere brings one).
+// Why Send cannot encode an entry faithfully (only a project file from elsewhere brings one).
+enum class EntryProblem { Incomplete, BadEffect, BadFont, ZeroAmount, ZeroInText };
+
 struct EntryFault
 {
     int page = 0;  // page index
     int row = 0;
-    QString problem;  // Spanish, for the operator
+    EntryProblem problem = EntryProblem::Incomplete;
 };
 std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const SignModel &model);
 

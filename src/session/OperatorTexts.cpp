@@ -172,10 +172,42 @@ QString refusal(Refusal refusal)
     return {};
 }
 
-QString unsendableEntry(int page, int row, const QString &problem)
+QString unsendableEntry(int page, int row, EntryProblem problem)
 {
+    QString why;
+    switch (problem) {
+    case EntryProblem::Incomplete: why = QStringLiteral("la fila está incompleta"); break;
+    case EntryProblem::BadEffect: why = QStringLiteral("el efecto no es válido"); break;
+    case EntryProblem::BadFont: why = QStringLiteral("la fuente no es 1, 2 ni 3"); break;
+    case EntryProblem::ZeroAmount: why = QStringLiteral("la cantidad es 0"); break;
+    case EntryProblem::ZeroInText: why = QStringLiteral("el texto contiene un carácter de código 0"); break;
+    }
     return QStringLiteral("No se puede enviar el programa: página %1, fila %2: %3.")
-        .arg(page + 1).arg(row + 1).arg(problem);
+        .arg(page + 1).arg(row + 1).arg(why);
+}
+
+QString rowProblem(int page, int row, RowProblem problem)
+{
+    QString why;
+    switch (problem) {
+    case RowProblem::None:
+        return {};
+    case RowProblem::UnknownEffect:
+        why = QStringLiteral("el efecto debe ser uno de los de la lista.");
+        break;
+    case RowProblem::BadAmount:
+        why = QStringLiteral("la cantidad debe ser un número entero de 1 a 255 (distinto de 13).");
+        break;
+    case RowProblem::BadFont:
+        why = QStringLiteral("la fuente debe ser 1, 2 o 3.");
+        break;
+    case RowProblem::BadText:
+        why = QStringLiteral("el texto tiene un carácter que no se puede guardar "
+                             "(un retorno de carro, un carácter de código 0, 30 o 31, "
+                             "o una letra fuera del alfabeto latino).");
+        break;
+    }
+    return QStringLiteral("No se puede guardar la página %1, fila %2: %3").arg(page).arg(row).arg(why);
 }
 
 QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RowCheck.h"
+#include "protocol/PageImages.h"
 #include "protocol/SignModel.h"
 #include "session/ExchangeReport.h"
 
@@ -36,7 +38,9 @@ struct Ending
 Ending ending(const ExchangeReport &report);
 
 QString refusal(Refusal refusal);  // why Send or Leer cannot start (UnknownModel)
-QString unsendableEntry(int page, int row, const QString &problem);  // page and row from 0
+QString unsendableEntry(int page, int row, EntryProblem problem);  // page and row from 0
+// Why the editor will not store a row; page and row as the operator counts them (from 1).
+QString rowProblem(int page, int row, RowProblem problem);
 // Why a port would not open or was lost, as one sentence naming it; group: the one whose
 // members may open a device.
 QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group);

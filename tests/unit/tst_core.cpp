@@ -9,6 +9,7 @@
 #include "protocol/Answers.h"
 #include "protocol/PageDecoder.h"
 #include "protocol/PageImages.h"
+#include "protocol/SendPlan.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectIo.h"
 
@@ -50,7 +51,9 @@ struct RowCase { QStringList row; int index; RowProblem problem; int effectIndex
 struct ImageCase { int pageCount; Pages pages; QByteArrayList images; };
 struct FrameCase { int pageCount; QByteArrayList images; QByteArrayList frames; };
 struct FitCase { int pageCount; int extra; };  // extra: bytes beyond pageBytes - 1 before the closing 0
-struct FaultCase { Pages pages; int page; int row; QString problem; };  // page -1: nothing found
+// The pages of a Send and what it leaves out, pages and rows from 1: "p.r".
+struct PlanCase { Pages pages; int signPages; int placed; QList<int> cut, past, notReached; QStringList leftOut; };
+struct FaultCase { Pages pages; int page; int row; EntryProblem problem; };  // page -1: nothing found
 struct EncodeCase { Pages pages; int pageCount; QByteArray file; };
 }  // namespace
 
@@ -127,8 +130,6 @@ private slots:
         QCOMPARE(result.effectIndex, c.effectIndex);
         if (c.problem != RowProblem::UnknownEffect && c.problem != RowProblem::BadAmount)
             QCOMPARE(result.amount, c.amount);
-        const QString message = rowProblemMessage(3, 2, c.problem);
-        QCOMPARE(message.startsWith(QStringLiteral("No se puede guardar la página 3, fila 2: ")), c.problem != RowProblem::None);
     }
 
     void buildImages_data()
@@ -254,17 +255,59 @@ private slots:
         const QByteArray ok = "1\x02" "2ok";
         QTest::newRow("all fine") << FaultCase{{{ok, ok}, {ok}}, -1, 0, {}};
         QTest::newRow("controls, CR, DEL, C1, amount 13") << FaultCase{{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}}, -1, 0, {}};
-        QTest::newRow("too short") << FaultCase{{{ok, "1\x02"}}, 0, 1, "la fila está incompleta"};
-        QTest::newRow("effect not a digit") << FaultCase{{{ok}, {ok, ok, "A\x02" "2"}}, 1, 2, "el efecto no es válido"};
-        QTest::newRow("font 4") << FaultCase{{{ok}, {"1\x02" "4x"}}, 1, 0, "la fuente no es 1, 2 ni 3"};
-        QTest::newRow("font 0") << FaultCase{{{"1\x02" "0x"}}, 0, 0, "la fuente no es 1, 2 ni 3"};
-        QTest::newRow("amount 0") << FaultCase{{{ok, QByteArray("1\0" "2x", 4)}}, 0, 1, "la cantidad es 0"};
+        QTest::newRow("too short") << FaultCase{{{ok, "1\x02"}}, 0, 1, EntryProblem::Incomplete};
+        QTest::newRow("effect not a digit") << FaultCase{{{ok}, {ok, ok, "A\x02" "2"}}, 1, 2, EntryProblem::BadEffect};
+        QTest::newRow("font 4") << FaultCase{{{ok}, {"1\x02" "4x"}}, 1, 0, EntryProblem::BadFont};
+        QTest::newRow("font 0") << FaultCase{{{"1\x02" "0x"}}, 0, 0, EntryProblem::BadFont};
+        QTest::newRow("amount 0") << FaultCase{{{ok, QByteArray("1\0" "2x", 4)}}, 0, 1, EntryProblem::ZeroAmount};
         QTest::newRow("a 0 in the text")
-            << FaultCase{{{QByteArray("1\x02" "2a\0b", 6)}}, 0, 0, "el texto contiene un carácter de código 0"};
-        QTest::newRow("first fault wins") << FaultCase{{{ok, "1\x02" "4", "1\x02"}}, 0, 1, "la fuente no es 1, 2 ni 3"};
+            << FaultCase{{{QByteArray("1\x02" "2a\0b", 6)}}, 0, 0, EntryProblem::ZeroInText};
+        QTest::newRow("first fault wins") << FaultCase{{{ok, "1\x02" "4", "1\x02"}}, 0, 1, EntryProblem::BadFont};
         QTest::newRow("behind an empty row") << FaultCase{{{ok, "", "1\x02" "9"}}, -1, 0, {}};
         QTest::newRow("behind effect '0'") << FaultCase{{{ok, "0\x02" "2", "1\x02"}}, -1, 0, {}};
         QTest::newRow("behind the marker page") << FaultCase{{{ok}, {}, {"1\x02"}}, -1, 0, {}};
+    }
+
+    void plan_data()
+    {
+        QTest::addColumn<PlanCase>("c");
+        const QByteArray ok = "1\x02" "2ok";
+        const QByteArray zero = "0\x02" "2typed effect";
+        const QByteArray longRow = "1\x02" "2" + QByteArray(100, 'L');
+        Pages far(41);
+        far[0] = {ok};
+        far[20] = {ok};
+        far[40] = {ok};
+        const auto row = [](const char *name, const PlanCase &c) { QTest::newRow(name) << c; };
+        row("nothing", {{}, 20, 0, {}, {}, {}, {}});
+        row("two pages", {{{ok, ok}, {ok}}, 20, 2, {}, {}, {}, {}});
+        row("behind an empty row", {{{ok, "", ok, ok}}, 20, 1, {}, {}, {}, {"1.3", "1.4"}});
+        row("behind a '0' row", {{{ok, zero, ok}}, 20, 1, {}, {}, {}, {"1.2", "1.3"}});
+        row("empty page 1 before a full page 2", {{{}, {ok, ok}}, 20, 0, {}, {}, {2}, {"2.1", "2.2"}});
+        row("'0' row 0 ends the program", {{{ok}, {zero, ok}, {ok}}, 20, 1, {}, {}, {2, 3}, {"2.1", "2.2", "3.1"}});
+        row("pages past a 20-page sign", {far, 20, 1, {}, {21, 41}, {}, {}});
+        row("page 41 past a 40-page sign, page 21 behind the end", {far, 40, 1, {}, {41}, {21}, {"21.1"}});
+        row("a cut page", {{Pages::value_type(20, longRow)}, 20, 1, {1}, {}, {}, {}});
+    }
+
+    void plan()
+    {
+        QFETCH(PlanCase, c);
+        const SendPlan plan = planSend(storeOf(c.pages), modelFor(c.signPages));
+        const auto fromOne = [](QList<int> pages) {
+            for (int &p : pages)
+                ++p;
+            return pages;
+        };
+        QStringList leftOut;
+        for (const RowRef &r : plan.rowsLeftOut)
+            leftOut << QStringLiteral("%1.%2").arg(r.page + 1).arg(r.row + 1);
+        QCOMPARE(plan.pagesPlaced, c.placed);
+        QCOMPARE(fromOne(plan.cutPages), c.cut);
+        QCOMPARE(fromOne(plan.pagesPastLast), c.past);
+        QCOMPARE(fromOne(plan.pagesNotReached), c.notReached);
+        QCOMPARE(leftOut, c.leftOut);
+        QCOMPARE(fromOne(plan.pagesLost()).size(), c.past.size() + c.notReached.size());
     }
 
     void unsendable()
