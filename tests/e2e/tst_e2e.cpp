@@ -1,110 +1,71 @@
-// The real serial port code on ptys. The port alone: opening by path, the read limit.
-// The main window against the virtual sign: a Send over a read-back whose answer is still on the
-// line sends what the editor holds; after each fault the virtual sign can show the editor keeps
-// its program, and then (after a lost port, once the scan has found the sign again) a program goes
-// out and comes back whole.
-#include "ManualTicker.h"
-#include "RecordingPresenter.h"
-#include "SignMemory.h"
+// The real port code on ptys and device servers. The port alone: what opening each kind of address
+// gives, the read limit. The main window against the virtual sign: a Send over a read-back whose
+// answer is still on the line sends what the editor holds; after each fault the virtual sign can
+// show the editor keeps its program, and then (after a lost port, once the scan has found the sign
+// again) a program goes out and comes back whole; a late sign, near or far; a device server gone.
 #include "TestFiles.h"
-#include "app/Form1.h"
-#include "editor/PageEditor.h"
-#include "link/QtSignPort.h"
+#include "WindowHarness.h"
 #include "link/QtTicker.h"
-#include "model/MessageEntry.h"
-#include "session/ProgramSession.h"
-#include "sim/PtySign.h"
 
-#include <QComboBox>
-#include <QLineEdit>
+#include <QElapsedTimer>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 using namespace zlx;
+using namespace e2etest;
 using namespace std::chrono_literals;
 using sim::FaultKind;
-
-namespace {
-
-using Ended = std::pair<Exchange, Outcome>;
-
-// Row 0 of each page: `text` and `length` letters, one per page.
-MessageStore program(const QByteArray &text, int pages, int length = 1)
-{
-    MessageStore s;
-    for (int p = 0; p < pages; ++p)
-        s.setEntry(p, 0, entry::make(1, 2, '2', text + QByteArray(length, char('a' + p))));
-    return s;
-}
-
-struct Window
-{
-    Window()
-    {
-        if (!sign.open(link))
-            qFatal("cannot open a pty: %s", qPrintable(sign.errorString()));
-        auto pause = std::make_unique<ManualTicker>();
-        timer2 = pause.get();
-        form = std::make_unique<Form1>(std::make_unique<QtSignPort>(), PortMap({link}), nullptr, std::move(pause));
-        form->setMessagePresenter(std::make_unique<RecordingPresenter>());
-        form->link()->setResponseTimeout(500ms);
-        form->link()->setLastScanPort(1);
-        QObject::connect(form->session(), &ProgramSession::finished, [this](const ExchangeReport &r) {
-            reports.append(r);
-            ended.append({r.exchange, r.outcome});
-        });
-    }
-
-    bool detect()
-    {
-        QSignalSpy found(form->link(), &SignLink::signFound);
-        return timer2->fire() && found.wait(2000);
-    }
-    SignModel model() const { return *form->link()->model(); }
-    PageEditor &editor() { return *form->editor(); }
-    ProgramSession &session() { return *form->session(); }
-    // Fills the row as the operator does; `expected` gets the entry the row stands for.
-    void type(int row, int amount, const QString &text, MessageStore &expected)
-    {
-        EditorRow &r = editor().row(row);
-        r.cmbEfecto->setCurrentIndex(0);
-        r.cmbVelocidad->setEditText(QString::number(amount));
-        r.cmbFuente->setCurrentIndex(1);
-        r.Text1->clear();
-        QTest::keyClicks(r.Text1, text);
-        expected.setEntry(editor().currentPage() - 1, row, entry::make(1, amount, '2', entry::textToStored(text)));
-    }
-    void put(const MessageStore &program) { signbytes::put(sign.sign(), program, model()); }
-    bool signHolds(const MessageStore &program) const { return signbytes::holds(sign.sign(), program, model()); }
-
-    QTemporaryDir dir;
-    QString link = dir.filePath(QStringLiteral("ttyZLX"));
-    sim::PtySign sign;
-    ManualTicker *timer2 = nullptr;
-    std::unique_ptr<Form1> form;
-    QList<ExchangeReport> reports;
-    QList<Ended> ended;
-    QSignalSpy taken{&sign, &sim::PtySign::frameHandled};
-};
-
-}  // namespace
 
 class TestE2E : public QObject
 {
     Q_OBJECT
 private slots:
-    void openingByPath()
+    void openStatus_data()
     {
+        // @pty: a virtual sign's pty, @link: a link to it, @dir: a folder, @file: a plain file,
+        // @closed: a loopback port nobody listens on.
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("held");  // another port holds the pty
+        QTest::addColumn<QList<PortStatus>>("statuses");  // open()'s, then opened()'s
+        const auto row = [](const char *name, const char *address, bool held, QList<PortStatus> statuses) {
+            QTest::newRow(name) << QString::fromLatin1(address) << held << statuses;
+        };
+        row("missing path", "/nonexistent/ttyA", false, {PortStatus::NoDevice});
+        row("a folder", "@dir", false, {PortStatus::NotSerial});
+        row("a plain file", "@file", false, {PortStatus::NotSerial});
+        row("/dev/null", "/dev/null", false, {PortStatus::NotSerial});
+        row("a pty", "@pty", false, {PortStatus::Opened});
+        // A device another program holds is busy, not a matter of permissions, by any name.
+        row("a held pty", "@pty", true, {PortStatus::Busy});
+        row("a held pty through a link", "@link", true, {PortStatus::Busy});
+        row("a closed loopback port", "tcp://127.0.0.1:@closed", false, {PortStatus::Pending, PortStatus::Refused});
+    }
+
+    void openStatus()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, held);
+        QFETCH(QList<PortStatus>, statuses);
+        QTemporaryDir dir;
         sim::PtySign sign;
-        QVERIFY(sign.open());
+        QVERIFY(sign.open(dir.filePath(QStringLiteral("ttyZLX"))));
+        QVERIFY(testfiles::write(dir.filePath(QStringLiteral("file")), "x"));
+        QtSignPort holder;
+        if (held)
+            QCOMPARE(holder.open(sign.slavePath()), PortStatus::Opened);
+        address.replace(QLatin1String("@pty"), sign.slavePath())
+            .replace(QLatin1String("@link"), sign.linkPath())
+            .replace(QLatin1String("@dir"), dir.path())
+            .replace(QLatin1String("@file"), dir.filePath(QStringLiteral("file")))
+            .replace(QLatin1String("@closed"), QString::number(deviceservers::freePort()));
         QtSignPort port;
-        QCOMPARE(port.open(QStringLiteral("/nonexistent/ttyA")), PortStatus::NoDevice);
-        QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
-        // A device another program holds is busy, not a matter of permissions.
-        QCOMPARE(QtSignPort().open(sign.slavePath()), PortStatus::Busy);
+        QSignalSpy opened(&port, &SignPort::opened);
+        QCOMPARE(port.open(address), statuses.constFirst());
+        if (statuses.size() > 1) {
+            QVERIFY(opened.wait(3000));
+            QCOMPARE(opened.constFirst().constFirst().value<PortStatus>(), statuses.at(1));
+        }
+        QCOMPARE(port.isOpen(), statuses.constLast() == PortStatus::Opened);
     }
 
     void readLimitAndDiscard()
@@ -231,6 +192,80 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 3, 20000);
         QCOMPARE(w.ended.mid(1), (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
         QCOMPARE(w.form->store(), editor);
+    }
+
+    // Every answer 700 ms late: found, programmed and read back within the default answer time,
+    // on the pty and through a device server that sets the far line itself.
+    void lateSign_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("named pty") << QString();
+        QTest::newRow("rfc2217 device server") << QStringLiteral("rfc2217");
+    }
+
+    void lateSign()
+    {
+        QFETCH(QString, mode);
+        Window w(mode);
+        QVERIFY2(w.problem.isEmpty(), qPrintable(w.problem));
+        w.form->link()->setResponseTimeout(3000ms);
+        w.sign.sign().setFault({FaultKind::SlowAnswers, 700});
+        QVERIFY(w.detect(5000));
+        const MessageStore sent = program("tarde", 1);
+        w.form->store() = sent;
+        QCOMPARE(w.session().send().refusal, Refusal::None);
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 20000);
+        QVERIFY(w.signHolds(sent));
+        w.form->store() = program("otro", 2);
+        QCOMPARE(w.session().read(), Refusal::None);
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
+        QCOMPARE(w.ended, (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
+        QCOMPARE(w.form->store(), sent);
+    }
+
+    // The device server dies mid-exchange: the connection's end is heard at once, not at the
+    // answer time, and told as a dropped connection whatever the sign had said on it.
+    void deviceServerGone_data()
+    {
+        QTest::addColumn<Exchange>("exchange");
+        QTest::addColumn<QByteArray>("text");  // what the sign holds, on the line in a read-back
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("mid-send") << Exchange::Send << QByteArray() << "Envio fallido: puerto caido";
+        QTest::newRow("mid-read of a page saying in use") << Exchange::Read << QByteArray("Port in use ")
+                                                          << "Lectura fallida: puerto caido";
+    }
+
+    void deviceServerGone()
+    {
+        QFETCH(Exchange, exchange);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, panel);
+        Window w(QStringLiteral("tcp"));
+        QVERIFY2(w.problem.isEmpty(), qPrintable(w.problem));
+        QVERIFY(w.detect());
+        w.sign.setPaceBaud(2400);
+        w.form->store() = program("", 4, 80);
+        w.put(program(text, 4, 80));
+        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
+        QElapsedTimer sinceKill;
+        qint64 heardMs = -1;
+        QObject::connect(w.form->session(), &ProgramSession::finished, [&] { heardMs = sinceKill.elapsed(); });
+        if (exchange == Exchange::Send)
+            QCOMPARE(w.session().send().refusal, Refusal::None);
+        else
+            QCOMPARE(w.session().read(), Refusal::None);
+        QVERIFY(progress.wait(3000));
+        sinceKill.start();
+        w.server->kill();
+        QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 5000);
+        qInfo("the device server's end was heard after %lld ms", heardMs);
+        QCOMPARE(w.ended, (QList<Ended>{{exchange, Outcome::PortLost}}));
+        QVERIFY2(heardMs < 500, qPrintable(QString::number(heardMs)));
+        QCOMPARE(w.form->panelText(1), panel);
+        const ExchangeReport &report = w.reports.constFirst();
+        QCOMPARE(report.portStatus, PortStatus::Dropped);
+        // The sign's answers are no words of the device server.
+        QVERIFY2(!report.portDetail.contains(QChar(0xb5)), qPrintable(report.portDetail));
     }
 };
 
