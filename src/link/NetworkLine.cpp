@@ -157,12 +157,15 @@ void NetworkLine::onReadyRead()
     take(fed.data);
 }
 
+// Until the line is open, what comes is the server's and is kept for a refusal's words; after
+// that it is the sign's.
 void NetworkLine::take(const QByteArray &data)
 {
-    if (m_heard.size() < kHeardLimit)
-        m_heard += data.left(kHeardLimit - m_heard.size());
-    if (m_stage != Stage::Open)
+    if (m_stage != Stage::Open) {
+        if (m_heard.size() < kHeardLimit)
+            m_heard += data.left(kHeardLimit - m_heard.size());
         return;
+    }
     m_rx += data;
     if (m_threshold > 0 && m_rx.size() >= m_threshold)
         emit dataArrived();

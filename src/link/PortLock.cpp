@@ -53,25 +53,41 @@ PortLock::Result PortLock::lockNetwork(const QHostAddress &address, quint16 port
     QString name = v4 ? QHostAddress(ipv4).toString() : address.toString();
     name.replace(u':', u'_');
     const QString path = QDir(lockFolder()).filePath(QStringLiteral("zantolux-%1-%2.lock").arg(name).arg(port));
-    const int fd = openLockFile(QFile::encodeName(path));
-    if (fd < 0) {
-        m_error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-        return Result::Failed;
+    const QByteArray encoded = QFile::encodeName(path);
+    // The holder removes the file when it lets go; a lock taken on a file removed meanwhile
+    // holds nothing, so it is taken again on the file that is there now.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd = openLockFile(encoded);
+        if (fd < 0) {
+            m_error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return Result::Failed;
+        }
+        const Result result = flockNow(fd);
+        if (result != Result::Held) {
+            m_error = result == Result::Busy ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+            ::close(fd);
+            return result;
+        }
+        struct stat held{};
+        struct stat named{};
+        if (::fstat(fd, &held) == 0 && ::stat(encoded.constData(), &named) == 0 && held.st_ino == named.st_ino
+            && held.st_dev == named.st_dev) {
+            m_fd = fd;
+            m_path = encoded;
+            return result;
+        }
+        ::close(fd);
     }
-    const Result result = flockNow(fd);
-    if (result == Result::Held) {
-        m_fd = fd;
-        return result;
-    }
-    m_error = result == Result::Busy ? QString() : QString::fromLocal8Bit(std::strerror(errno));
-    ::close(fd);
-    return result;
+    m_error = QStringLiteral("%1: the lock file keeps changing").arg(path);
+    return Result::Failed;
 }
 
 void PortLock::release()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd < 0)
+        return;
+    ::unlink(m_path.constData());
+    ::close(m_fd);
     m_fd = -1;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class QHostAddress;
@@ -34,6 +35,7 @@ public:
 
 private:
     int m_fd = -1;
+    QByteArray m_path;
     QString m_error;
 };
 

@@ -177,15 +177,18 @@ void SignLink::cancel()
 // The exchange under way gives way to the next one. Its answer may still be on the line; taken
 // for the first answer of the next exchange it would end that one as a wrong answer, so the
 // next exchange opens the line only once that answer is in or the response time has passed.
+bool SignLink::answerDue() const
+{
+    if (!m_reply)
+        return false;
+    return m_mode == LinkMode::Read || m_reply->framesWritten() > m_reply->acknowledged();
+}
+
 void SignLink::endPrevious()
 {
     ExchangeReply *ended = m_reply;
-    if (m_phase == Phase::Awaiting && ended) {
-        if (m_mode == LinkMode::Read)
-            m_settleBytes = ReadBackStepper::kAnswerSize;
-        else if (ended->framesWritten() > ended->acknowledged())
-            m_settleBytes = TransferStepper::kAnswerSize;
-    }
+    if (m_phase == Phase::Awaiting && answerDue())
+        m_settleBytes = m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize;
     m_mode = LinkMode::Idle;
     m_reply = nullptr;
     if (m_settleBytes > 0 && m_phase != Phase::Settling) {
@@ -202,6 +205,10 @@ void SignLink::endPrevious()
 
 void SignLink::endSettle()
 {
+    if (m_cancelling) {
+        finish(Outcome::Cancelled);
+        return;
+    }
     m_settleBytes = 0;
     m_phase = Phase::None;
     disarm();

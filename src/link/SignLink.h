@@ -108,6 +108,7 @@ private:
     // The exchanges (SignLink.cpp).
     ExchangeReply *newReply(Exchange exchange);
     void answer(const QByteArray &bytes);
+    bool answerDue() const;  // the sign still owes an answer to what was written
     void endPrevious();
     void endSettle();
     void launch();

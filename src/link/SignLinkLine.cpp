@@ -128,6 +128,15 @@ void SignLink::onFlushed(bool ok)
 {
     if (m_phase != Phase::Draining)
         return;
+    if (m_cancelling && ok && answerDue()) {
+        // The sign answers the frame that just left; heard here, that answer is not left on
+        // the line for whoever opens the port next.
+        m_settleBytes = m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize;
+        m_phase = Phase::Settling;
+        m_port->setReceiveThreshold(m_settleBytes);
+        arm(m_responseTimeout);
+        return;
+    }
     if (m_cancelling)
         finish(Outcome::Cancelled);
     else if (ok)

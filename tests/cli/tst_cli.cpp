@@ -132,9 +132,6 @@ private slots:
         row("a late answer waiting on the line", "late", "",
             "send @D/other.zlx --port @1 --timeout 300 ; send @D/other.zlx --port @1", 4, {"^@1\tno-sign$"},
             "no sign answered", "answered holds-other");
-        row("a late answer arriving during the next probe", "late", "",
-            "send @D/other.zlx --port @1 --timeout 300 ; send @D/other.zlx --port @1", 4, {"^@1\tno-sign$"},
-            "no sign answered", "holds-other");
         row("read", "z20", "good", "read @D/out.zlx", 0, {"^COM2\tok$"}, "", "read-good");
         row("read fails, file kept", "mute", "", "read @D/existing.zlx --timeout 300", 5, {"timeout"}, "",
             "existing-kept");
