@@ -79,6 +79,8 @@ public:
     {
         for (int ops = 0; ops < 2000 && !m_in.done(); ++ops) {
             const int op = m_in.byte() % OpCount;
+            if (trace)
+                fprintf(stderr, "op %2d ...\n", op);
             step(op);
             if (trace)
                 fprintf(stderr, "op %2d -> mode %-12s settling %d open %d active %d timer1 %d/%d\n", op,

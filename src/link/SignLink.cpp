@@ -191,6 +191,7 @@ void SignLink::endPrevious()
         m_settleBytes = m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize;
     m_mode = LinkMode::Idle;
     m_reply = nullptr;
+    m_cancelling = false;  // a cancel belonged to the ended exchange; its answer is still awaited
     if (m_settleBytes > 0 && m_phase != Phase::Settling) {
         m_phase = Phase::Settling;
         m_port->setReceiveThreshold(m_settleBytes);

@@ -338,6 +338,23 @@ private slots:
         QCOMPARE(rig.port.writes.constLast(), event == u"cancel" ? kFrame : hex("a502b500"));
     }
 
+    // A Send started while a cancelled read still waits for its answer goes out once it is in.
+    void sendAfterACancelledRead()
+    {
+        Rig rig;
+        rig.detect();
+        ExchangeReply *read = rig.watch(rig.link.startRead());
+        rig.link.cancel();
+        QVERIFY(rig.link.settling());
+        rig.port.writes.clear();
+        rig.send();
+        QCOMPARE(read->outcome(), Outcome::Superseded);
+        rig.port.deliver(block());
+        QCOMPARE(rig.port.writes, QList<QByteArray>{kFrame});
+        rig.port.deliver(kAck);
+        QCOMPARE(rig.ended, (QList<Outcome>{Outcome::Superseded, Outcome::Completed}));
+    }
+
     void cancelBeforeTheFirstRequest()
     {
         Rig rig;
