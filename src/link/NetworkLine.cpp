@@ -268,7 +268,7 @@ bool NetworkLine::write(const QByteArray &bytes)
 
 QByteArray NetworkLine::read()
 {
-    const QByteArray out = m_rx.left(m_settings.inputLen);
+    QByteArray out = m_rx.left(m_settings.inputLen);
     m_rx.remove(0, out.size());
     return out;
 }
@@ -284,7 +284,7 @@ void NetworkLine::flush()
 // write, and a little more, lets the device server pass them on before the connection ends.
 void NetworkLine::endFlushSoon()
 {
-    const qint64 lineMs = 1000 * kBitsPerByte * m_lastWrite / std::max(1, m_settings.baudRate);
+    const qint64 lineMs = qint64(1000) * kBitsPerByte * m_lastWrite / std::max(1, m_settings.baudRate);
     m_flushWait->start(int(lineMs + kFlushMarginMs));
 }
 
