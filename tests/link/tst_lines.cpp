@@ -355,6 +355,31 @@ private slots:
         QCOMPARE(rig.ended, (QList<Outcome>{Outcome::Superseded, Outcome::Completed}));
     }
 
+    // A read over a Send still in its quiet spell has no answer to wait for: it opens at once.
+    // A Send over a read, while its frames are still being built, writes nothing until they are.
+    void overAnExchangeNotYetWriting()
+    {
+        Rig rig;
+        rig.detect();
+        rig.port.quiet = 20ms;
+        rig.send();
+        const int opens = rig.port.opens;
+        rig.port.writes.clear();
+        rig.watch(rig.link.startRead());
+        QVERIFY(!rig.link.settling());
+        QCOMPARE(rig.port.opens, opens + 1);
+        QVERIFY(rig.timer1.fire());
+        QCOMPARE(rig.port.writes, QList<QByteArray>{hex("a5050118004000")});
+        ExchangeReply *send = rig.watch(rig.link.beginSend());
+        rig.port.deliver(block(page(1, "A")));  // the read's answer: the settle ends
+        QVERIFY(!rig.link.settling());
+        QCOMPARE(rig.port.writes.size(), 1);
+        rig.link.startSend({kFrame});
+        QVERIFY(rig.timer1.fire());
+        QCOMPARE(rig.port.writes.constLast(), kFrame);
+        QVERIFY(!send->isFinished());
+    }
+
     void cancelBeforeTheFirstRequest()
     {
         Rig rig;
