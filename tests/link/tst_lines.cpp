@@ -371,8 +371,10 @@ private slots:
         QVERIFY(rig.timer1.fire());
         QCOMPARE(rig.port.writes, QList<QByteArray>{hex("a5050118004000")});
         ExchangeReply *send = rig.watch(rig.link.beginSend());
+        const int opensBefore = rig.port.opens;
         rig.port.deliver(block(page(1, "A")));  // the read's answer: the settle ends
         QVERIFY(!rig.link.settling());
+        QCOMPARE(rig.port.opens, opensBefore);
         QCOMPARE(rig.port.writes.size(), 1);
         rig.link.startSend({kFrame});
         QVERIFY(rig.timer1.fire());

@@ -144,6 +144,7 @@ private slots:
         second.open(sameByName);
         QVERIFY(secondOpened.wait(3000));
         QCOMPARE(secondOpened.constLast().constFirst().value<PortStatus>(), PortStatus::Opened);
+        QCOMPARE(firstOpened.count(), 1);  // an open is told once
     }
 
     void ipv6Host()
