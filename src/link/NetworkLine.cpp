@@ -112,6 +112,7 @@ void NetworkLine::connectNow()
 {
     m_stage = Stage::Connecting;
     m_heard.clear();
+    m_detail.clear();
     if (m_address.kind == PortAddress::Kind::Rfc2217)
         m_telnet.emplace(telnet::LineSettings{quint32(m_settings.baudRate), 8, 1, 1});
     m_socket->connectToHost(m_peer, m_address.port);
