@@ -75,7 +75,7 @@ private slots:
         row("rfc 2217, the line set", {"rfc2217", 0, kAgrees, false, PortStatus::Opened, "", asked + hex("61ffff62")});
         row("turned away", {"tcp", 9, {}, false, PortStatus::Busy, "the device server said \"Port already in use\"", {}});
         row("turned away once, then served", {"rfc2217", 1, kAgrees, false, PortStatus::Opened, "",
-                                              asked + asked + hex("61ffff62")});
+                                              asked + hex("61ffff62")});
         row("hung up at once", {"tcp", 0, {}, true, PortStatus::Failed, "the device server closed the connection", {}});
         row("no com-port option", {"rfc2217", 0, hex("fffe2c"), false, PortStatus::Failed,
                                    "the device server does not offer RFC 2217", asked});
