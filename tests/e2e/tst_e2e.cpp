@@ -8,8 +8,13 @@
 #include "link/QtTicker.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace zlx;
 using namespace e2etest;
@@ -76,6 +81,13 @@ private slots:
         port.setSettings(PortSettings{});
         port.setReceiveThreshold(1);
         QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
+        // The line as the sign wants it: 2400 baud, 8 data bits, no parity, 1 stop bit, no flow control.
+        const int other = ::open(QFile::encodeName(sign.slavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios line{};
+        QVERIFY(other >= 0 && ::tcgetattr(other, &line) == 0);
+        ::close(other);
+        QCOMPARE(int(::cfgetospeed(&line)), int(B2400));
+        QCOMPARE(int(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)), int(CS8));
         QVERIFY(port.write(signbytes::hex("a5050100000200")));  // a probe: 4 bytes come back
         QTRY_COMPARE(port.bytesWaiting(), qint64(4));
         port.discardInput();

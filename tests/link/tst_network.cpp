@@ -157,6 +157,25 @@ private slots:
         QCOMPARE(firstOpened.count(), 1);  // an open is told once
     }
 
+    // Opening an open port starts afresh; a port closed while it opens stays closed.
+    void reopenAndCloseWhileOpening()
+    {
+        Server server;
+        NetworkLine line;
+        QSignalSpy opened(&line, &SignPort::opened);
+        line.open(server.address());
+        QVERIFY(opened.wait(3000));
+        line.open(server.address());
+        QVERIFY(opened.wait(3000));
+        QCOMPARE(opened.constLast().constFirst().value<PortStatus>(), PortStatus::Opened);
+        QCOMPARE(server.accepted, 2);
+        line.open(server.address());
+        QTRY_COMPARE_WITH_TIMEOUT(server.accepted, 3, 3000);  // connected; the raw line's short wait runs
+        line.close();
+        QVERIFY(!opened.wait(200));
+        QVERIFY(!line.isOpen());
+    }
+
     void ipv6Host()
     {
         QTcpServer probe;

@@ -119,6 +119,7 @@ private slots:
         row("a doubled ff inside a notification", {hex("fffa2c6bfffffff041"), hex("41")});
         row("another option's subnegotiation dropped", {hex("fffa1801fff041"), hex("41")});
         row("a subnegotiation broken off by a request", {hex("fffa2c65fffb0341"), hex("41"), hex("fffd03")});
+        row("a broken-off subnegotiation leaves nothing behind", {hex("fffa2c65fff1") + kAgreed, {}, {}, State::Ready});
         row("a subnegotiation as long as is kept", {kLongSub + hex("fff043"), hex("43")});
         row("past that length the rest is data", {kLongSub + hex("4142fff0"), hex("4142")});
         row("past that length a doubled ff is data", {kLongSub + hex("ffff42fff0"), hex("ff42")});
