@@ -80,11 +80,16 @@ private slots:
         QtSignPort port;
         port.setSettings(PortSettings{});
         port.setReceiveThreshold(1);
-        QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
-        // The line as the sign wants it: 2400 baud, 8 data bits, no parity, 1 stop bit, no flow control.
+        // Whatever the device was left at, the port sets the line as the sign wants it: 2400 baud,
+        // 8 data bits, no parity, 1 stop bit, no flow control.
         const int other = ::open(QFile::encodeName(sign.slavePath()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios line{};
         QVERIFY(other >= 0 && ::tcgetattr(other, &line) == 0);
+        line.c_cflag = (line.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+        ::cfsetspeed(&line, B9600);
+        QVERIFY(::tcsetattr(other, TCSANOW, &line) == 0);
+        QCOMPARE(port.open(sign.slavePath()), PortStatus::Opened);
+        QVERIFY(::tcgetattr(other, &line) == 0);
         ::close(other);
         QCOMPARE(int(::cfgetospeed(&line)), int(B2400));
         QCOMPARE(int(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)), int(CS8));
