@@ -52,24 +52,6 @@ int pagesToWalk(const SignModel &model)
     return std::clamp(model.pageCount, 0, int(MessageStore::kPagesInUse));
 }
 
-std::optional<EntryProblem> entryProblem(const QByteArray &e)
-{
-    if (e.size() < 3)
-        return EntryProblem::Incomplete;
-    const int effect = entry::effectDigit(e);
-    if (effect < 1 || effect > 9)
-        return EntryProblem::BadEffect;
-    const int font = entry::fontDigit(e);
-    if (font < 1 || font > 3)
-        return EntryProblem::BadFont;
-    if (entry::amount(e) == 0)
-        return EntryProblem::ZeroAmount;
-    // A 0 in the text would end the record early on the sign.
-    if (entry::storedText(e).contains('\0'))
-        return EntryProblem::ZeroInText;
-    return std::nullopt;
-}
-
 }  // namespace
 
 PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model)
@@ -144,6 +126,24 @@ QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignMode
         }
     }
     return frames;
+}
+
+std::optional<EntryProblem> entryProblem(const QByteArray &e)
+{
+    if (e.size() < 3)
+        return EntryProblem::Incomplete;
+    const int effect = entry::effectDigit(e);
+    if (effect < 1 || effect > 9)
+        return EntryProblem::BadEffect;
+    const int font = entry::fontDigit(e);
+    if (font < 1 || font > 3)
+        return EntryProblem::BadFont;
+    if (entry::amount(e) == 0)
+        return EntryProblem::ZeroAmount;
+    // A 0 in the text would end the record early on the sign.
+    if (entry::storedText(e).contains('\0'))
+        return EntryProblem::ZeroInText;
+    return std::nullopt;
 }
 
 QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model)

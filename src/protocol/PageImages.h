@@ -42,6 +42,9 @@ QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model
 // Why Send cannot encode an entry faithfully (only a project file from elsewhere brings one).
 enum class EntryProblem { Incomplete, BadEffect, BadFont, ZeroAmount, ZeroInText };
 
+// Why an entry that is not empty has no faithful record, or nullopt when it has one.
+std::optional<EntryProblem> entryProblem(const QByteArray &entry);
+
 struct EntryFault
 {
     int page = 0;  // page index
