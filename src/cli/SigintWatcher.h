@@ -16,6 +16,8 @@ public:
     ~SigintWatcher() override;
 
     bool install();
+    // Becomes readable once Ctrl-C has come, before the event loop hears of it; -1 before install().
+    int pendingFd() const { return m_fds[0]; }
 
 signals:
     void interrupted();

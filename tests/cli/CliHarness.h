@@ -4,11 +4,14 @@
 #include "DeviceServers.h"
 #include "sim/PtySign.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace clitest {
@@ -91,24 +94,54 @@ private:
     QString m_folder;
 };
 
+// How a run's process is set up, beyond its arguments and stdin.
+struct RunHow
+{
+    bool asNobody = false;    // the user nobody, to whom the test's folder is closed
+    bool stdoutFull = false;  // stdout is /dev/full
+    bool holdStdin = false;   // stdin stays open until the test closes it
+};
+
 // One zantolux-cli run; the test's event loop serves the signs while it runs.
 struct CliRun
 {
-    explicit CliRun(const QStringList &args, const QByteArray &input = {})
+    explicit CliRun(const QStringList &args, const QByteArray &input = {}, const RunHow &how = {})
     {
         QObject::connect(&process, &QProcess::readyReadStandardError, &process,
                          [this] { err += process.readAllStandardError(); });
+        if (how.stdoutFull)
+            process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        if (how.asNobody) {
+            process.setChildProcessModifier([] {
+                constexpr uid_t kNobody = 65534;
+                if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                    ::_exit(99);
+            });
+        }
         process.start(QStringLiteral(ZANTOLUX_CLI), args);
         process.waitForStarted(kWaitMs);
         process.write(input);
-        process.closeWriteChannel();
+        if (!how.holdStdin)
+            process.closeWriteChannel();
+    }
+
+    // The program has its Ctrl-C handler in place (so SIGINT no longer ends it at once).
+    bool catchesSigint() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        const QRegularExpression caught(QStringLiteral("^SigCgt:\\s*([0-9a-f]+)$"), QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch m = caught.match(QString::fromLatin1(status.readAll()));
+        return m.hasMatch() && (m.captured(1).toULongLong(nullptr, 16) & (1u << (SIGINT - 1))) != 0;
     }
 
     bool finish()
     {
         const bool ended = QTest::qWaitFor([this] { return process.state() == QProcess::NotRunning; }, kWaitMs);
         err += process.readAllStandardError();
-        out = QString::fromUtf8(process.readAllStandardOutput());
+        outBytes = process.readAllStandardOutput();
+        out = QString::fromUtf8(outBytes);
         return ended && process.exitStatus() == QProcess::NormalExit;
     }
 
@@ -121,6 +154,7 @@ struct CliRun
 
     QProcess process;
     QByteArray err;
+    QByteArray outBytes;
     QString out;
 };
 
