@@ -18,6 +18,26 @@ JobKind jobKindOf(Command command)
     return JobKind::Detect;
 }
 
+ResultKind resultOf(Outcome outcome, PortStatus status)
+{
+    switch (outcome) {
+    case Outcome::Completed: return ResultKind::Ok;
+    case Outcome::Timeout: return ResultKind::Timeout;
+    case Outcome::WrongAnswer:
+    case Outcome::ForeignPage: return ResultKind::WrongAnswer;
+    case Outcome::CannotOpen: return status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen;
+    case Outcome::Cancelled: return ResultKind::Interrupted;
+    case Outcome::PortLost:
+    case Outcome::Superseded: break;
+    }
+    return ResultKind::PortLost;
+}
+
+bool endedByFailure(ResultKind result)
+{
+    return exitCode(result) == kExitNoSign || exitCode(result) == kExitExchange;
+}
+
 QString resultName(ResultKind result)
 {
     switch (result) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "link/LinkTypes.h"
 #include "protocol/SendPlan.h"
 
 #include <QList>
@@ -35,6 +36,10 @@ struct JobResult
 };
 
 JobKind jobKindOf(Command command);
+// The result of an exchange that ended so; status tells a busy port from one that would not open.
+ResultKind resultOf(Outcome outcome, PortStatus status);
+// An exchange failed: the result Ctrl-C stands for, if it came meanwhile.
+bool endedByFailure(ResultKind result);
 QString resultName(ResultKind result);
 int exitCode(ResultKind result);
 

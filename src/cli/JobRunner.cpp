@@ -1,6 +1,7 @@
 #include "cli/JobRunner.h"
 
 #include "cli/CliTexts.h"
+#include "cli/SigintWatcher.h"
 #include "cli/SignJob.h"
 #include "link/PortMap.h"
 
@@ -33,8 +34,9 @@ QList<JobTarget> targetsOf(const CliOptions &options)
 }  // namespace
 
 JobRunner::JobRunner(const CliOptions &options, const MessageStore &program, const QList<RowRef> &unreachable,
-                     QObject *parent)
+                     const SigintWatcher &sigint, QObject *parent)
     : QObject(parent),
+      m_sigint(sigint),
       // With read -, stdout carries the program: the result line goes to stderr.
       m_printer(options.json, options.command == Command::Read && options.file == u"-" ? STDERR_FILENO : STDOUT_FILENO),
       m_foundOnly(options.all),
@@ -64,6 +66,7 @@ void JobRunner::start()
 
 void JobRunner::interrupt()
 {
+    m_interrupted = true;
     for (SignJob *job : std::as_const(m_jobs))
         job->interrupt();
 }
@@ -71,12 +74,17 @@ void JobRunner::interrupt()
 void JobRunner::onDone(qsizetype job, const JobResult &result)
 {
     m_results[job] = result;
+    // The user stopped: a sign or device server that went with the same Ctrl-C is no news.
+    if (endedByFailure(result.result) && (m_interrupted || m_sigint.pending())) {
+        m_results[job]->result = ResultKind::Interrupted;
+        m_results[job]->message = texts::outcome(Outcome::Cancelled, -1);
+    }
     if (result.kind == JobKind::Send || result.kind == JobKind::Verify)
         m_results[job]->unreachableRows = m_unreachable;
     // Results go out in the order of the ports, each as soon as those before it are out.
     while (m_printed < m_results.size() && m_results.at(m_printed)) {
         const JobResult &next = *m_results.at(m_printed++);
-        m_interrupted = m_interrupted || next.result == ResultKind::Interrupted;
+        m_anyInterrupted = m_anyInterrupted || next.result == ResultKind::Interrupted;
         if (!m_foundOnly) {
             m_printer.print(next);
             m_exit = std::max(m_exit, exitCode(next.result));
@@ -95,7 +103,7 @@ void JobRunner::finish()
 {
     if (m_foundOnly && m_found == 0) {
         JobResult none;
-        none.result = m_interrupted ? ResultKind::Interrupted : ResultKind::NoSign;
+        none.result = m_anyInterrupted ? ResultKind::Interrupted : ResultKind::NoSign;
         m_printer.printLine(none);
         m_exit = exitCode(none.result);
     }

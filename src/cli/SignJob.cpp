@@ -22,21 +22,6 @@ namespace zlx::cli {
 
 namespace {
 
-ResultKind resultOf(Outcome outcome, PortStatus status)
-{
-    switch (outcome) {
-    case Outcome::Completed: return ResultKind::Ok;
-    case Outcome::Timeout: return ResultKind::Timeout;
-    case Outcome::WrongAnswer:
-    case Outcome::ForeignPage: return ResultKind::WrongAnswer;
-    case Outcome::CannotOpen: return status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen;
-    case Outcome::Cancelled: return ResultKind::Interrupted;
-    case Outcome::PortLost:
-    case Outcome::Superseded: break;
-    }
-    return ResultKind::PortLost;
-}
-
 // The port list the job's link scans: its one port, or the whole list.
 PortMap mapOf(const JobTarget &target)
 {

@@ -146,7 +146,7 @@ int main(int argc, char *argv[])
     if (options.command == Command::Show)
         return showProgram(options, source.store);
 
-    JobRunner runner(options, source.store, unreachable);
+    JobRunner runner(options, source.store, unreachable, sigint);
     QObject::connect(&sigint, &SigintWatcher::interrupted, &runner, &JobRunner::interrupt);
     QTimer::singleShot(0, &runner, &JobRunner::start);
     return QCoreApplication::exec();

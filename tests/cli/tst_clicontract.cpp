@@ -91,6 +91,8 @@ private slots:
             "zantolux-cli: interrupted", "interrupt-input untouched", "1\t1\t1\t1\t1\tpartial\n");
         row("ctrl-c during a read", "paced", "cut", "read @D/partial.zlx --port @1", 5, {"^@1\tinterrupted$"},
             "@1: interrupted", "interrupt");
+        row("ctrl-c, the sign gone with it", "paced", "", "send @D/cut.zlx --port @1", 5, {"^@1\tinterrupted$"},
+            "@1: interrupted", "interrupt vanish");
         // Outputs: regular files only, and a write that failed is never success.
         row("read to a FIFO", "z20", "good", "read @D/fifo --port @1", 6, {"^@1\twrite-failed$"},
             "@D/fifo not written: it is a FIFO, not a regular file; left untouched", "fifo-kept untouched");
