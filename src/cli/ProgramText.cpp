@@ -26,14 +26,18 @@ QByteArray rowLine(int page, int row, const QByteArray &e, bool asJson)
 {
     const int effect = entry::effectDigit(e);
     const QString name = effectNames().value(effect - 1);
-    const QByteArray text = escapes::escape(entry::storedText(e));
+    // A view, not storedText(): a long text is not copied once more.
+    const QByteArrayView stored = QByteArrayView(e).sliced(std::min<qsizetype>(3, e.size()));
     if (asJson) {
         return json({{QStringLiteral("page"), page}, {QStringLiteral("row"), row}, {QStringLiteral("effect"), effect},
                      {QStringLiteral("effect_name"), name}, {QStringLiteral("amount"), entry::amount(e)},
-                     {QStringLiteral("font"), entry::fontDigit(e)}, {QStringLiteral("text"), QString::fromUtf8(text)}});
+                     {QStringLiteral("font"), entry::fontDigit(e)},
+                     {QStringLiteral("text"), QString::fromUtf8(escapes::escape(stored))}});
     }
-    return QByteArray::number(page) + '\t' + QByteArray::number(row) + '\t' + name.toUtf8() + '\t'
-           + QByteArray::number(entry::amount(e)) + '\t' + QByteArray::number(entry::fontDigit(e)) + '\t' + text;
+    QByteArray line = QByteArray::number(page) + '\t' + QByteArray::number(row) + '\t' + name.toUtf8() + '\t'
+                      + QByteArray::number(entry::amount(e)) + '\t' + QByteArray::number(entry::fontDigit(e)) + '\t';
+    escapes::escapeInto(stored, line);
+    return line;
 }
 
 QByteArray pageLine(int page, const PageFit &fit, bool asJson)
@@ -153,12 +157,13 @@ ProgramText::Row ProgramText::parseRow(QByteArrayView line)
         why = texts::badFont(QString::fromUtf8(f.at(4)));
     if (!why.isEmpty())
         return parsed;
-    const escapes::Unescaped text = escapes::unescape(f.at(5));
+    // The text goes straight behind the row's first three bytes, so a long one is held once.
+    escapes::Unescaped text = escapes::unescape(f.at(5), entry::make(effect, amount, font.at(0), {}));
     if (text.problem != escapes::TextProblem::None) {
         why = texts::textProblem(text.problem, text.what);
         return parsed;
     }
-    parsed.entry = entry::make(effect, amount, font.at(0), text.stored);
+    parsed.entry = std::move(text.stored);
     return parsed;
 }
 

@@ -67,10 +67,8 @@ void ResultPrinter::printLine(const JobResult &result)
 
 void ResultPrinter::line(QByteArrayView text)
 {
-    QByteArray withEnd;
-    withEnd.reserve(text.size() + 1);
-    withEnd.append(text).append('\n');
-    bytes(withEnd);
+    bytes(text);
+    bytes("\n");
 }
 
 void ResultPrinter::bytes(QByteArrayView data)

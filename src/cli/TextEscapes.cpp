@@ -80,7 +80,13 @@ QString decodedCharacter(QByteArrayView sequence, qsizetype length)
 QByteArray escape(QByteArrayView stored)
 {
     QByteArray out;
-    out.reserve(stored.size());
+    escapeInto(stored, out);
+    return out;
+}
+
+void escapeInto(QByteArrayView stored, QByteArray &out)
+{
+    out.reserve(out.size() + stored.size());
     for (const char c : stored) {
         const auto b = quint8(c);
         if (c == '\\')
@@ -100,14 +106,14 @@ QByteArray escape(QByteArrayView stored)
         else
             out.append(char(0xC0 | (b >> 6))).append(char(0x80 | (b & 0x3F)));  // its Latin-1 letter
     }
-    return out;
 }
 
 // Works on the bytes as they come, so a long text is never held twice over as a QString.
-Unescaped unescape(QByteArrayView utf8)
+Unescaped unescape(QByteArrayView utf8, QByteArray &&into)
 {
     Unescaped result;
-    result.stored.reserve(utf8.size());
+    result.stored = std::move(into);
+    result.stored.reserve(result.stored.size() + utf8.size());
     for (qsizetype at = 0; at < utf8.size();) {
         const auto lead = quint8(utf8.at(at));
         qsizetype length = 1;

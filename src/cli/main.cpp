@@ -92,14 +92,14 @@ QString outputProblem(const QString &file)
 
 int main(int argc, char *argv[])
 {
+    // A long line grows by remapping rather than by copying, so a huge input costs its size
+    // once, not twice over.
+    mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zantolux-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZANTOLUX_VERSION));
     // The system's reasons (a full disk, a refused connection) in English, as every other word.
     std::setlocale(LC_MESSAGES, "C");
-    // A long line grows by remapping rather than by copying, so a huge input costs its size
-    // once, not twice over.
-    mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
 
     const CliOptions options = CliOptions::parse(QCoreApplication::arguments());
     if (!options.helpText.isEmpty()) {

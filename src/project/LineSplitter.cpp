@@ -1,11 +1,23 @@
 #include "project/LineSplitter.h"
 
+#include <algorithm>
+
 namespace zlx::project {
 
 namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 }  // namespace
+
+// The line grows by doubling in place (a huge one by remapping, not copying): so a line costs
+// about its size, not twice over, whatever the pieces.
+void LineSplitter::hold(QByteArrayView bytes)
+{
+    const qsizetype need = m_line.size() + bytes.size();
+    if (need > m_line.capacity())
+        m_line.reserve(std::max(need, 2 * m_line.capacity()));
+    m_line.append(bytes);
+}
 
 bool LineSplitter::endLine(const LineSink &sink)
 {
@@ -29,10 +41,10 @@ bool LineSplitter::feed(QByteArrayView bytes, const LineSink &sink)
     while (at < bytes.size()) {
         const qsizetype end = bytes.indexOf(separator, at);
         if (end < 0) {
-            m_line.append(bytes.sliced(at));
+            hold(bytes.sliced(at));
             break;
         }
-        m_line.append(bytes.sliced(at, end - at));
+        hold(bytes.sliced(at, end - at));
         at = end + 1;
         if (!endLine(sink))
             return false;

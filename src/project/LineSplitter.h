@@ -27,6 +27,7 @@ public:
     qsizetype pending() const { return m_line.size(); }
 
 private:
+    void hold(QByteArrayView bytes);
     bool endLine(const LineSink &sink);
 
     End m_end;
