@@ -87,11 +87,6 @@ QString pageCut(const QString &label, int page)
     return QStringLiteral("%1: page %2 cut to fit the sign's page memory").arg(label).arg(page);
 }
 
-QString pagesLeftOut(const QString &label, const QList<int> &pages, int signPages)
-{
-    return QStringLiteral("%1: pages %2 left out: the sign's last page is %3").arg(label, spans(pages)).arg(signPages);
-}
-
 QString notWhole(const QList<int> &cut, const QList<int> &leftOut)
 {
     QStringList why;

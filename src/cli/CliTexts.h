@@ -25,7 +25,6 @@ QString noSuchPort(const QString &port);
 QString pageSent(const QString &label, int page);
 QString readingPage(const QString &label, int page);
 QString pageCut(const QString &label, int page);
-QString pagesLeftOut(const QString &label, const QList<int> &pages, int signPages);
 QString notWhole(const QList<int> &cut, const QList<int> &leftOut);
 QString signDiffers();
 QString stdoutFailed(const QString &detail);

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QStringDecoder>
 
 namespace zlx::cli {
 
@@ -52,6 +53,21 @@ QByteArray pageLine(int page, const PageFit &fit, bool asJson)
     return line.toUtf8();
 }
 
+// A field as a message quotes it: what cannot be seen (a byte order mark, a control
+// character) as \uXXXX.
+QString shown(QByteArrayView field)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString out;
+    for (const QChar ch : QString(decoder.decode(field))) {
+        if (ch.isPrint())
+            out.append(ch);
+        else
+            out.append(QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')));
+    }
+    return out;
+}
+
 // Names compared without regard to case, accents or repeated blanks.
 QString folded(const QString &name)
 {
@@ -81,7 +97,7 @@ int number(const char *what, QByteArrayView field, int low, int high, QString &w
     bool ok = false;
     const qlonglong value = field.trimmed().toLongLong(&ok);
     if (!ok)
-        why = texts::notWholeNumber(what, QString::fromUtf8(field));
+        why = texts::notWholeNumber(what, shown(field));
     else if (value < low || value > high)
         why = texts::outsideRange(what, value, low, high);
     return why.isEmpty() ? int(value) : -1;
@@ -143,10 +159,9 @@ ProgramText::Row ProgramText::parseRow(QByteArrayView line)
         return parsed;
     parsed.page = page;
     parsed.row = row;
-    const QString effectField = QString::fromUtf8(f.at(2));
-    const int effect = effectOf(effectField);
+    const int effect = effectOf(QString::fromUtf8(f.at(2)));
     if (effect < 0) {
-        why = texts::unknownEffect(effectField);
+        why = texts::unknownEffect(shown(f.at(2)));
         return parsed;
     }
     const int amount = number("amount", f.at(3), 1, 255, why);
@@ -154,7 +169,7 @@ ProgramText::Row ProgramText::parseRow(QByteArrayView line)
         why = texts::amountCarriageReturn();
     const QByteArrayView font = f.at(4).trimmed();
     if (why.isEmpty() && (font.size() != 1 || font.at(0) < '1' || font.at(0) > '3'))
-        why = texts::badFont(QString::fromUtf8(f.at(4)));
+        why = texts::badFont(shown(f.at(4)));
     if (!why.isEmpty())
         return parsed;
     // The text goes straight behind the row's first three bytes, so a long one is held once.

@@ -138,9 +138,6 @@ void SignJob::onSignFound()
 void SignJob::startSend()
 {
     const SignModel model = *m_link->exchangeModel();
-    const ProgramFit fit = ProgramFit::of(m_program, model);
-    if (!fit.leftOutPages.isEmpty())
-        emit note(texts::pagesLeftOut(label(), fit.leftOutPages, model.pageCount), false);
     // Where each page's frames end, for a progress line a page.
     int frames = 0;
     for (const QByteArray &image : buildPageImages(m_program, model).images) {

@@ -15,8 +15,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_files.addCommonPrograms());
+        // 40 pages; page 1 is 20 rows of 62 bytes, over a page's memory on either sign.
         QByteArray p40;
-        for (int p = 1; p <= 40; ++p)
+        for (int r = 1; r <= 20; ++r)
+            p40 += entry::make(1, 5, '1', "Fila " + QByteArray::number(r).rightJustified(2, '0') + QByteArray(54, '.')) + "\r\n";
+        for (int p = 2; p <= 40; ++p)
             p40 += entry::make(1, 5, '1', "P" + QByteArray::number(p)) + QByteArray("\r\n").repeated(20);
         QVERIFY(m_files.addProgram("p40", p40));
         // Unreachable: page 1 row 5 (behind two empty rows), page 2 rows 2 and 3 (an effect 0 and after it).
@@ -49,12 +52,14 @@ private slots:
             every20to40 += QString::number(p) + (p < 40 ? "," : "");
         const QByteArray pages = every20to40.toLatin1();
         // Exit 3: the sign does not hold the whole program the file places.
-        row("send, pages past the sign's last: incomplete", "z20", "", "send @D/p40.zlx --port @1", 3,
-            {"^@1\tincomplete\tframes 20\t[0-9.]+ s\tleft out pages " + every20to40 + "$"},
-            "@1: pages 21-40 left out: the sign's last page is 20", "holds-p40");
+        row("send, a page cut and pages past the sign's last: incomplete", "z20", "", "send @D/p40.zlx --port @1", 3,
+            {"^@1\tincomplete\tframes 35\t[0-9.]+ s\tcut pages 1\tleft out pages " + every20to40 + "$"},
+            "zantolux-cli: @1: the sign does not hold the whole program (pages cut to fit: 1; pages past the sign's "
+            "last: 21-40)",
+            "holds-p40");
         row("verify, pages past the sign's last: differs", "z20", "p40", "verify @D/p40.zlx --json --port @1", 3,
-            {R"re(^\{"cut_pages":\[\],"differing_pages":\[)re" + pages + R"re(\],"error":"the sign does not hold the whole )re"
-             R"re(program \(pages past the sign.s last: 21-40\)","left_out_pages":\[)re" + pages + R"re(\],"model":20,)re"
+            {R"re(^\{"cut_pages":\[1\],"differing_pages":\[1,)re" + pages + R"re(\],"error":"the sign does not hold the )re"
+             R"re(whole program \(pages cut to fit: 1; pages past the sign.s last: 21-40\)","left_out_pages":\[)re" + pages + R"re(\],"model":20,)re"
              R"re("path":"@1","port":"@1","result":"differs","unreachable_rows":\[\]\}$)re"});
         row("verify, a cut page differs", "z20", "cut", "verify @D/cut.zlx", 3, {"^COM2\tdiffers\tpages 2\tcut pages 2$"},
             "COM2: the sign does not hold the whole program (pages cut to fit: 2)");
@@ -96,6 +101,8 @@ private slots:
         // Outputs: regular files only, and a write that failed is never success.
         row("read to a FIFO", "z20", "good", "read @D/fifo --port @1", 6, {"^@1\twrite-failed$"},
             "@D/fifo not written: it is a FIFO, not a regular file; left untouched", "fifo-kept untouched");
+        row("read to a device", "z20", "good", "read /dev/null --port @1", 6, {"^@1\twrite-failed$"},
+            "/dev/null not written: it is a device, not a regular file; left untouched", "untouched");
         row("read to a directory", "z20", "good", "read @D/folder.zlx --port @1", 6, {"^@1\twrite-failed$"},
             "@D/folder.zlx not written: it is a directory, not a regular file; left untouched", "untouched");
         row("read - writes the project file to stdout", "z20", "good", "read - --port @1", 0, {}, "@1\tok\n", "stdout-good");

@@ -1,5 +1,6 @@
 // zantolux-cli's formats as tables: the text escapes of the show format, a show line read back
 // field by field, show's lines, input cut into lines in pieces, and what saving refuses.
+#include "cli/ProgramSource.h"
 #include "cli/ProgramText.h"
 #include "cli/TextEscapes.h"
 #include "model/MessageEntry.h"
@@ -220,6 +221,42 @@ private slots:
             QVERIFY(splitter.finish(take));
             QVERIFY2(got == lines, qPrintable(QStringLiteral("cut at %1").arg(cut)));
         }
+    }
+
+    // A file read and checked line by line: the store it gives, or the reason naming the line.
+    void load_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");  // @ is the file's path
+        QTest::addColumn<QByteArray>("lastRow");  // entry (40, 20) when read
+        const QByteArray row800 = QByteArray("\r\n").repeated(799) + "1\x02" "1z\r\n";
+        QTest::newRow("page 40, row 20") << "p.zlx" << row800 << "" << QByteArray("1\x02" "1z");
+        QTest::newRow("page 41 empty") << "p.zlx" << row800 + QByteArray("\r\n").repeated(20) << "" << QByteArray("1\x02" "1z");
+        QTest::newRow("page 41 row 20") << "p.zlx" << row800 + QByteArray("\r\n").repeated(19) + "x" << "@: line 820 (page 41, row 20): page 41 is past the last page, 40" << QByteArray("1\x02" "1z");
+        QTest::newRow("a short row") << "p.zlx" << QByteArray("\r\n1\x02") << "@: line 2 (page 1, row 2): the row has 2 bytes, fewer than its effect, amount and font" << QByteArray();
+        QTest::newRow("font byte") << "p.zlx" << QByteArray("1\x02\x01") << "@: line 1 (page 1, row 1): font \"\\x01\" is not 1, 2 or 3" << QByteArray();
+        QTest::newRow("amount 0") << "p.zlx" << QByteArray("1\0" "1", 3) << "@: line 1 (page 1, row 1): amount 0 is outside 1–255" << QByteArray();
+        QTest::newRow("effect 0 hides a bad row") << "p.zlx" << QByteArray("0") << "" << QByteArray();
+        QTest::newRow("show format by its name, any case") << "p.TSV" << QByteArray("\xef\xbb\xbf" "40\t20\t1\t2\t1\tz\r\n") << "" << QByteArray("1\x02" "1z");
+        QTest::newRow("a byte order mark on line 2") << "p.tsv" << QByteArray("\n\xef\xbb\xbf" "1\t1\t1\t2\t1\tz") << R"(@: line 2: page "\ufeff1" is not a whole number)" << QByteArray();
+        QTest::newRow("a row twice") << "p.tsv" << QByteArray("page 1: x\n1\t1\t1\t2\t1\ta\n\n1\t1\t1\t2\t1\tb\n") << "@: line 4 (page 1, row 1): the row appears on an earlier line too" << QByteArray();
+    }
+
+    void load()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QFETCH(QByteArray, lastRow);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        const ProgramSource source = ProgramSource::load(path, -1);
+        QCOMPARE(source.error, QString(error).replace(u'@', path));
+        QCOMPARE(source.store.entry(39, 19), lastRow);
     }
 
     // Saving leaves what is no regular file as it is, and says why it wrote nothing.
