@@ -58,8 +58,9 @@ InputFile::Problem InputFile::read(qint64 maxBytes, const std::function<bool(QBy
     qint64 total = 0;
     for (;;) {
         // A pipe may keep us waiting: Ctrl-C is heard meanwhile, not only once data comes.
+        // (poll passes over a negative interruptFd.)
         std::array<pollfd, 2> wait{{{m_fd, POLLIN, 0}, {m_interruptFd, POLLIN, 0}}};
-        if (::poll(wait.data(), m_interruptFd < 0 ? 1 : 2, -1) < 0 && errno != EINTR)
+        if (::poll(wait.data(), wait.size(), -1) < 0 && errno != EINTR)
             return failed(Problem::CannotRead, errno);
         if (wait[1].revents != 0)
             return Problem::Interrupted;

@@ -14,9 +14,12 @@ namespace zlx::cli::texts {
 
 namespace {
 
-QString shown(const QString &name)
+// A file as given; "-" is stdin for a program read, stdout for one written.
+QString shown(const QString &name, bool output = false)
 {
-    return name == u"-" ? QStringLiteral("stdin") : name;
+    if (name != u"-")
+        return name;
+    return output ? QStringLiteral("stdout") : QStringLiteral("stdin");
 }
 
 // A byte of a row as the show format writes it.
@@ -173,9 +176,9 @@ QString saveProblem(const QString &path, const project::SaveResult &saved)
     case project::SaveProblem::None: return {};
     case project::SaveProblem::CarriageReturn:
         return QStringLiteral("%1 not written: page %2, row %3 holds a carriage return, which a project file cannot hold")
-            .arg(shown(path)).arg(saved.row.page + 1).arg(saved.row.row + 1);
+            .arg(shown(path, true)).arg(saved.row.page + 1).arg(saved.row.row + 1);
     case project::SaveProblem::NotAFile: return notAFile(path);
-    case project::SaveProblem::Failed: return QStringLiteral("%1 not written: %2").arg(shown(path), saved.detail);
+    case project::SaveProblem::Failed: return QStringLiteral("%1 not written: %2").arg(shown(path, true), saved.detail);
     }
     return {};
 }

@@ -31,7 +31,7 @@ struct Case
     QString stderrHas;
     // Words: holds-NAME (the first sign holds program NAME), read-NAME (out.zlx read back holds
     // it), stdout-NAME (stdout is NAME's 20-page project file), same:A=B (two files alike),
-    // nothing-sent, untouched, fifo-kept, interrupt, interrupt-scan, interrupt-input,
+    // garble-4, nothing-sent, untouched, fifo-kept, interrupt, interrupt-scan, interrupt-input,
     // vanish (with interrupt), answered, as-nobody, stdout-full, hold-stdin.
     QString check;
     QByteArray input;  // stdin; "@tsv" is good.zlx in the show format
@@ -76,6 +76,8 @@ struct CliFiles
             s.setEntry(2, 0, entry::make(2, 2, '1', entry::textToStored(QStringLiteral("Mañana"))));
             return project::encode(s, 20);
         };
+        // cr: a row a sign can hold and a project file cannot.
+        programs["cr"].setEntry(0, 0, "1\x02" "1a\rb");
         return dir.isValid() && addProgram("good", program(10)) && addProgram("cut", program(20))
                && addProgram("other", entry::make(2, 3, '1', "Otro programa") + "\r\n")
                && addProgram("existing", entry::make(2, 3, '1', "Otro programa") + "\r\n")
@@ -95,10 +97,12 @@ inline void runCase(const Case &c, const CliFiles &files)
     Signs host;
     const QString failed = host.start(c.signs, files.dir.path());
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
-    if (!c.preload.isEmpty())
-        signbytes::put(host.first(), files.programs.value(c.preload), kZ20);
     const QStringList checks = c.check.split(u' ', Qt::SkipEmptyParts);
     const auto has = [&](const char *word) { return checks.contains(QLatin1String(word)); };
+    if (!c.preload.isEmpty())
+        signbytes::put(host.first(), files.programs.value(c.preload), kZ20);
+    if (has("garble-4"))  // page 4 begins with neither a title row nor the end marker
+        host.first().writeMemory(kZ20.firstUnit(3) * 256, QByteArray(64, 'x'));
     const QStringList lines = c.args.split(QStringLiteral(" ; "));
     std::optional<QSignalSpy> handled, sent;
     if (!host.signs.empty()) {

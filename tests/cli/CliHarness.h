@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <csignal>
@@ -25,7 +27,8 @@ struct Signs
     // Signs separated by ',', each its words joined by '+': z40 (else 20 pages), silent, mute
     // (answers the probe only), late (every answer kLateMs late), paced (2400 baud); reached
     // through a link to its pty (linked), socat (bridged), or ser2net in raw TCP (raw) or telnet
-    // COM-PORT mode (telnet). Empty, or what failed.
+    // COM-PORT mode (telnet); or odd: a device on a TCP port that answers everything with the
+    // detection answer of a model no sign has. Empty, or what failed.
     QString start(const QString &kinds, const QString &folder)
     {
         using namespace zlx::sim;
@@ -33,6 +36,10 @@ struct Signs
         ports = QStringList{folder + QStringLiteral("/missing")};
         for (const QString &one : kinds.split(u',', Qt::SkipEmptyParts)) {
             const QStringList is = one.split(u'+');
+            if (is.contains(u"odd")) {
+                ports.append(startOddModel());
+                continue;
+            }
             auto sign = std::make_unique<PtySign>(is.contains(u"z40") ? Model::Pages40 : Model::Pages20);
             sign->sign().setFault(is.contains(u"silent") ? Fault{FaultKind::Silent, 0}
                                   : is.contains(u"mute") ? Fault{FaultKind::SilentAfter, 1}
@@ -85,8 +92,23 @@ struct Signs
 
     zlx::sim::VirtualSign &first() { return signs.front()->sign(); }
 
+    QString startOddModel()
+    {
+        auto &server = *odd.emplace_back(std::make_unique<QTcpServer>());
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [&server] {
+            QTcpSocket *client = server.nextPendingConnection();
+            QObject::connect(client, &QTcpSocket::readyRead, client, [client] {
+                client->readAll();
+                client->write(QByteArray::fromHex("b5030000"));
+            });
+        });
+        return QStringLiteral("tcp://127.0.0.1:%1").arg(server.serverPort());
+    }
+
     std::vector<std::unique_ptr<zlx::sim::PtySign>> signs;
     std::vector<deviceservers::Child> servers;  // killed before the signs they lead to close
+    std::vector<std::unique_ptr<QTcpServer>> odd;
     QStringList ports;  // COM1: a device that does not exist; then each sign's port
     quint16 closed = 0;
 

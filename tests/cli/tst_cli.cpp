@@ -42,6 +42,9 @@ private slots:
         row("verify identical", "z20", "good", "verify @D/good.zlx --json", 0, {R"("differing_pages":\[\],.*"result":"ok")"});
         row("verify differs", "z20", "other", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 1,2,3$"});
         row("usage", "z20", "", "send", 1, {}, "send takes one FILE");
+        row("no time to answer", "", "", "detect --timeout 0", 1, {}, "--timeout must be a number of milliseconds, 1 or more");
+        row("scan finds no sign", "", "", "detect", 4, {R"(\A-\tno-sign\n\z)"}, "zantolux-cli: -: no sign answered");
+        row("a model no sign has", "odd", "", "detect --port @1", 5, {"^@1\twrong-answer$"}, "@1: unknown sign model");
         row("version", "", "", "--version", 0, {R"(\Azantolux-cli \d+\.\d+\S*\n\z)"});
         row("help", "", "", "--help --json", 0, {"^Usage: .*zantolux-cli"});
         row("read takes one sign", "", "", "read @D/out.zlx --port a --port b", 1, {}, "read works on one sign only");
@@ -71,7 +74,7 @@ private slots:
         row("rfc2217 device server: detect, send, read, verify", "telnet", "other",
             "detect --port @1 ; send @D/good.zlx --port @1 ; read @D/out.zlx --port @1 ; verify @D/good.zlx --port @1", 0,
             {"^Z20\t@1\t@1\t20$"}, "", "holds-good read-good");
-        row("late answers", "late", "", "send @D/other.zlx --port @1", 0, {"^@1\tok\tframes 2\t"}, "", "holds-other");
+        row("late answers", "late", "", "send @D/other.zlx --port @1", 0, {"^@1\tok\tframes 2\t\\d+\\.\\d s$"}, "", "holds-other");
         row("late answers through a device server", "late+raw", "", "send @D/other.zlx --port @1", 0,
             {"^@1\tok\tframes 2\t"}, "", "holds-other");
         // The first run gives up before its probe's answer; the next run must not take it for its own.

@@ -63,6 +63,8 @@ private slots:
              R"re("path":"@1","port":"@1","result":"differs","unreachable_rows":\[\]\}$)re"});
         row("verify, a cut page differs", "z20", "cut", "verify @D/cut.zlx", 3, {"^COM2\tdiffers\tpages 2\tcut pages 2$"},
             "COM2: the sign does not hold the whole program (pages cut to fit: 2)");
+        row("verify, a page that is no page", "z20", "good", "verify @D/good.zlx", 3, {"^COM2\tdiffers\tpages 4$"},
+            "COM2: the sign does not hold the whole program", "garble-4");
         row("unreachable rows named, the result unchanged", "z20", "", "send @D/hidden.zlx --json --port @1", 0,
             {R"(^\{"cut_pages":\[\],"frames":3,.*"result":"ok",.*"unreachable_rows":\[\[1,5\],\[2,2\],\[2,3\]\]\}$)"},
             "zantolux-cli: warning: @D/hidden.zlx: rows never sent (behind an empty row or an effect 0): page 1 row 5; "
@@ -105,6 +107,10 @@ private slots:
             "/dev/null not written: it is a device, not a regular file; left untouched", "untouched");
         row("read to a directory", "z20", "good", "read @D/folder.zlx --port @1", 6, {"^@1\twrite-failed$"},
             "@D/folder.zlx not written: it is a directory, not a regular file; left untouched", "untouched");
+        row("read, a row no project file can hold", "z20", "cr", "read @D/cr.zlx --port @1", 6, {"^@1\twrite-failed$"},
+            "@D/cr.zlx not written: page 1, row 1 holds a carriage return, which a project file cannot hold");
+        row("read -, a row no project file can hold", "z20", "cr", "read - --port @1", 6, {},
+            "stdout not written: page 1, row 1 holds a carriage return");
         row("read - writes the project file to stdout", "z20", "good", "read - --port @1", 0, {}, "@1\tok\n", "stdout-good");
         row("read - to a full stdout", "z20", "good", "read - --port @1", 6, {},
             "zantolux-cli: @1: cannot write to stdout: No space left on device", "stdout-full");

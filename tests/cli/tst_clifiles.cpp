@@ -1,5 +1,6 @@
 // zantolux-cli's formats as tables: the text escapes of the show format, a show line read back
 // field by field, show's lines, input cut into lines in pieces, and what saving refuses.
+#include "cli/CliTexts.h"
 #include "cli/ProgramSource.h"
 #include "cli/ProgramText.h"
 #include "cli/TextEscapes.h"
@@ -7,6 +8,7 @@
 #include "project/LineSplitter.h"
 #include "project/ProjectIo.h"
 
+#include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +73,7 @@ private slots:
         QTest::newRow("carriage return escaped") << QByteArray(R"(a\x0D)") << P::CarriageReturn << "";
         QTest::newRow("carriage return as it is") << QByteArray("a\rb") << P::CarriageReturn << "";
         QTest::newRow("no single-byte code") << QByteArray("a€") << P::NoSingleByte << "€";
+        QTest::newRow("two bytes, past Latin-1") << hex("df 80") << P::NoSingleByte << "߀";
         QTest::newRow("outside the basic plane") << QByteArray("\xf0\x9f\x98\x80") << P::NoSingleByte << "😀";
         QTest::newRow("a Latin-1 byte") << hex("61 f1") << P::NotUtf8 << "";
         QTest::newRow("a sequence cut short") << hex("61 c3") << P::NotUtf8 << "";
@@ -137,6 +140,7 @@ private slots:
         QTest::addColumn<bool>("row");
         QTest::newRow("page line") << QByteArray("page 12: 60 of 1024 bytes") << false;
         QTest::newRow("blank") << QByteArray(" \t ") << false;
+        QTest::newRow("page line, a 0 in its number") << QByteArray("page 40: 1 of 512 bytes") << false;
         QTest::newRow("page without number") << QByteArray("page : x") << true;
         QTest::newRow("page number without colon") << QByteArray("page 12") << true;
         QTest::newRow("a row") << QByteArray("1\t1\t1\t1\t1\tpage 1:") << true;
@@ -259,6 +263,49 @@ private slots:
         QCOMPARE(source.store.entry(39, 19), lastRow);
     }
 
+    // 64 MiB are read; one byte more is too big, found without reading further.
+    void sizeLimit()
+    {
+        QTemporaryDir dir;
+        for (const qint64 size : {qint64(64) * 1024 * 1024, qint64(64) * 1024 * 1024 + 1}) {
+            QFile file(dir.filePath("zeros.tsv"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
+            file.close();
+            const QString why = size % 2 == 0 ? QStringLiteral("line 1: expected 6 tab-separated fields, found 1 (a tab in a text is written \\t)")
+                                              : QStringLiteral("too big: more than 67108864 bytes");
+            QCOMPARE(ProgramSource::load(file.fileName(), -1).error, file.fileName() + QStringLiteral(": ") + why);
+        }
+    }
+
+    void spans_data()
+    {
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << QList<int>{} << "";
+        QTest::newRow("one") << QList<int>{7} << "7";
+        QTest::newRow("a run, a gap, one") << QList<int>{1, 2, 3, 5} << "1-3, 5";
+        QTest::newRow("one, then a run of two") << QList<int>{1, 3, 4} << "1, 3-4";
+    }
+
+    void spans()
+    {
+        QFETCH(QList<int>, numbers);
+        QFETCH(QString, text);
+        QCOMPARE(texts::spans(numbers), text);
+    }
+
+    // What stands where a program was to be written, named.
+    void notAFile()
+    {
+        QTemporaryDir dir;
+        QLocalServer socket;
+        QVERIFY(socket.listen(dir.filePath("socket")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+        for (const auto &[path, kind] : {std::pair(dir.filePath("socket"), "a socket"), std::pair(dir.filePath("fifo"), "a FIFO"),
+                                         std::pair(dir.path(), "a directory"), std::pair(QStringLiteral("/dev/null"), "a device")})
+            QCOMPARE(texts::notAFile(path), QStringLiteral("%1 not written: it is %2, not a regular file; left untouched").arg(path, kind));
+    }
+
     // Saving leaves what is no regular file as it is, and says why it wrote nothing.
     void saveRefuses()
     {
@@ -273,10 +320,15 @@ private slots:
         struct stat info = {};
         QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
         QVERIFY(S_ISFIFO(info.st_mode));
-        store.setEntry(1, 4, "1\x02" "2a\rb");
-        const project::SaveResult cr = project::saveFile(dir.filePath("p.zlx"), store, 20);
-        QCOMPARE(cr.problem, project::SaveProblem::CarriageReturn);
-        QCOMPARE(std::pair(cr.row.page, cr.row.row), std::pair(1, 4));
+        // The first row that holds a carriage return, at either end of a page.
+        for (const auto &[page, row] : {std::pair(0, 19), std::pair(2, 0)}) {
+            MessageStore withCr = store;
+            withCr.setEntry(page, row, "1\x02" "2a\rb");
+            withCr.setEntry(3, 0, "1\x02" "2\r");
+            const project::SaveResult cr = project::saveFile(dir.filePath("p.zlx"), withCr, 20);
+            QCOMPARE(cr.problem, project::SaveProblem::CarriageReturn);
+            QCOMPARE(std::pair(cr.row.page, cr.row.row), std::pair(page, row));
+        }
         QVERIFY(!QFile::exists(dir.filePath("p.zlx")));
     }
 };
