@@ -32,7 +32,7 @@ struct Case
     // Words: holds-NAME (the first sign holds program NAME), read-NAME (out.zlx read back holds
     // it), stdout-NAME (stdout is NAME's 20-page project file), same:A=B (two files alike),
     // garble-4, nothing-sent, untouched, fifo-kept, interrupt, interrupt-scan, interrupt-input,
-    // vanish (with interrupt), answered, as-nobody, stdout-full, hold-stdin.
+    // vanish (with interrupt), lose-port, answered, as-nobody, stdout-full, hold-stdin.
     QString check;
     QByteArray input;  // stdin; "@tsv" is good.zlx in the show format
 };
@@ -118,6 +118,9 @@ inline void runCase(const Case &c, const CliFiles &files)
         QCOMPARE(::kill(pid_t(cli.process.processId()), SIGINT), 0);
         if (has("vanish"))  // the same Ctrl-C ends the sign's own program
             host.signs.front()->closePty();
+    } else if (has("lose-port")) {  // the sign's port goes once the first page is on it
+        QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("page 1 sent"), kWaitMs);
+        host.signs.front()->closePty();
     } else if (has("interrupt-scan")) {  // Ctrl-C while the probe waits for its answer
         QVERIFY(handled->count() > 0 || handled->wait(kWaitMs));
         QCOMPARE(::kill(pid_t(cli.process.processId()), SIGINT), 0);

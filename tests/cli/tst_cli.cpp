@@ -67,6 +67,10 @@ private slots:
             "connection refused by tcp://127.0.0.1:@C");
         row("one good one mute", "z20,mute", "other", "send @D/good.zlx --timeout 300 --port @1 --port @2", 5,
             {"^@1\tok\tframes 13", "^@2\ttimeout$"}, "@2: the sign did not answer", "holds-good");
+        row("verify, the sign falls silent", "mute", "good", "verify @D/good.zlx --timeout 300 --port @1", 5,
+            {"^@1\ttimeout$"}, "@1: the sign did not answer in time");
+        row("the port lost mid-send", "paced", "", "send @D/good.zlx --port @1", 5, {"^@1\tport-lost$"},
+            "zantolux-cli: @1: the connection to @1 dropped", "lose-port");
         row("send through a tcp bridge", "bridged", "other", "send @D/good.zlx --port @1", 0, {"^@1\tok\tframes 13"},
             "", "holds-good");
         row("raw tcp device server: send, verify", "raw", "other", "send @D/good.zlx --port @1 ; verify @D/good.zlx --port @1",
