@@ -16,8 +16,11 @@
 #include <QJsonObject>
 #include <QTimer>
 
+#include <cerrno>
 #include <clocale>
+#include <fcntl.h>
 #include <malloc.h>
+#include <unistd.h>
 
 using namespace zlx;
 using namespace zlx::cli;
@@ -25,6 +28,17 @@ using namespace zlx::cli;
 namespace {
 
 constexpr int kMmapThreshold = 256 * 1024;
+
+// A closed standard stream would hand its number to the next file opened (a port, say), and
+// lines meant for stdout would go there. Each is held by /dev/null opened for reading, so that
+// writing to it fails as writing to a closed stream does.
+void holdClosedStreams()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", O_RDONLY);  // the lowest free number: fd
+    }
+}
 
 // The exit status, with the reason on stderr when the lines could not all be written.
 int ended(const ResultPrinter &printer, int exit)
@@ -95,6 +109,7 @@ int main(int argc, char *argv[])
     // A long line grows by remapping rather than by copying, so a huge input costs its size
     // once, not twice over.
     mallopt(M_MMAP_THRESHOLD, kMmapThreshold);
+    holdClosedStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zantolux-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZANTOLUX_VERSION));

@@ -32,7 +32,7 @@ struct Case
     // Words: holds-NAME (the first sign holds program NAME), read-NAME (out.zlx read back holds
     // it), stdout-NAME (stdout is NAME's 20-page project file), same:A=B (two files alike),
     // garble-4, nothing-sent, untouched, fifo-kept, interrupt, interrupt-scan, interrupt-input,
-    // vanish (with interrupt), lose-port, answered, as-nobody, stdout-full, hold-stdin.
+    // vanish (with interrupt), lose-port, answered, as-nobody, stdout-full, stdout-closed, hold-stdin.
     QString check;
     QByteArray input;  // stdin; "@tsv" is good.zlx in the show format
 };
@@ -111,7 +111,8 @@ inline void runCase(const Case &c, const CliFiles &files)
     }
 
     qputenv("ZANTOLUX_PORTS", host.ports.join(u':').toLocal8Bit());  // the child's COM1, COM2, ...
-    const RunHow how{has("as-nobody"), has("stdout-full"), has("hold-stdin") || has("interrupt-input")};
+    const RunHow how{has("as-nobody"), has("stdout-full"), has("hold-stdin") || has("interrupt-input"),
+                     has("stdout-closed")};
     CliRun cli(host.command(lines.first()), c.input == "@tsv" ? files.goodTsv : c.input, how);
     if (has("interrupt")) {  // Ctrl-C once the first page is on the sign, or read from it
         QTRY_VERIFY_WITH_TIMEOUT(cli.err.contains("page 1 sent") || cli.err.contains("reading page 2"), kWaitMs);

@@ -122,6 +122,7 @@ struct RunHow
     bool asNobody = false;    // the user nobody, to whom the test's folder is closed
     bool stdoutFull = false;  // stdout is /dev/full
     bool holdStdin = false;   // stdin stays open until the test closes it
+    bool closedStdout = false;  // the program starts with stdout closed
 };
 
 // One zantolux-cli run; the test's event loop serves the signs while it runs.
@@ -133,11 +134,13 @@ struct CliRun
                          [this] { err += process.readAllStandardError(); });
         if (how.stdoutFull)
             process.setStandardOutputFile(QStringLiteral("/dev/full"));
-        if (how.asNobody) {
-            process.setChildProcessModifier([] {
+        if (how.asNobody || how.closedStdout) {
+            process.setChildProcessModifier([how] {
                 constexpr uid_t kNobody = 65534;
-                if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                if (how.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
                     ::_exit(99);
+                if (how.closedStdout)
+                    ::close(STDOUT_FILENO);
             });
         }
         process.start(QStringLiteral(ZANTOLUX_CLI), args);

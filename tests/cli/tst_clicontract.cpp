@@ -114,6 +114,8 @@ private slots:
         row("read - writes the project file to stdout", "z20", "good", "read - --port @1", 0, {}, "@1\tok\n", "stdout-good");
         row("read - to a full stdout", "z20", "good", "read - --port @1", 6, {},
             "zantolux-cli: @1: cannot write to stdout: No space left on device", "stdout-full");
+        row("stdout closed", "z20", "", "send @D/other.zlx --port @1", 6, {},
+            "zantolux-cli: cannot write to stdout: Bad file descriptor", "stdout-closed holds-other");
         row("show to a full stdout", "", "", "show @D/good.zlx", 6, {},
             "zantolux-cli: cannot write to stdout: No space left on device", "stdout-full");
         // Every byte a row may hold, through show, send and read.
