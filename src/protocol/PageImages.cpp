@@ -146,23 +146,6 @@ std::optional<EntryProblem> entryProblem(const QByteArray &e)
     return std::nullopt;
 }
 
-QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model)
-{
-    QList<int> pages;
-    bool ended = false;  // the end-of-program marker went out before this page
-    for (int p = 0; p < MessageStore::kPageSlots; ++p) {
-        const int sent = (ended || p >= pagesToWalk(model)) ? 0 : rowsInUse(store, p);
-        ended = ended || sent == 0;
-        for (int r = sent; r < MessageStore::kRowsPerPage; ++r) {
-            if (!entry::isEmpty(store.entry(p, r))) {
-                pages.append(p);
-                break;
-            }
-        }
-    }
-    return pages;
-}
-
 std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const SignModel &model)
 {
     for (int p = 0; p < pagesToWalk(model); ++p) {

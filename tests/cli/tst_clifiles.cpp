@@ -159,8 +159,9 @@ private slots:
         QTest::addColumn<bool>("json");
         QTest::addColumn<QByteArrayList>("lines");
         const QByteArray longText(1100, 'x');
+        // Page 41 is no page of a program: never shown.
         const Rows program{{{1, 1}, "2\x03" "1a\\b\x1e"}, {{1, 2}, "0\x03" "1hidden"}, {{1, 3}, "9\xff" "3"},
-                           {{2, 1}, "1\x01" "2" + longText}, {{21, 1}, "5\x09" "1far"}};
+                           {{2, 1}, "1\x01" "2" + longText}, {{21, 1}, "5\x09" "1far"}, {{41, 1}, "1\x01" "1none"}};
         QTest::newRow("text") << program << false
                               << QByteArrayList{"1\t1\tParpadeo\t3\t1\ta\\\\bÑ", "1\t3\tColor B\t255\t3\t",
                                                 "page 1: 23 of 1024 bytes", "2\t1\tTexto Fijo\t1\t2\t" + longText,
