@@ -13,7 +13,7 @@
 namespace zlx::cli {
 
 namespace {
-constexpr qsizetype kPieceBytes = 64 * 1024;
+constexpr qsizetype kPieceBytes = qsizetype(64) * 1024;
 }  // namespace
 
 InputFile::InputFile(const QString &name, int interruptFd) : m_name(name), m_interruptFd(interruptFd) {}

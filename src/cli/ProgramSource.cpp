@@ -17,7 +17,7 @@ namespace {
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 // A project file's line k is page k div 20, row k mod 20; line k counts from 0.
-QString takeProjectLine(QByteArray &&line, int k, MessageStore &store)
+QString takeProjectLine(const QByteArray &line, int k, MessageStore &store)
 {
     const int page = k / MessageStore::kRowsPerPage;
     const int row = k % MessageStore::kRowsPerPage;
@@ -27,7 +27,7 @@ QString takeProjectLine(QByteArray &&line, int k, MessageStore &store)
     else if (const auto problem = entry::isEmpty(line) ? std::nullopt : entryProblem(line))
         why = texts::entryProblem(*problem, line);
     if (why.isEmpty())
-        store.setEntry(page, row, std::move(line));
+        store.setEntry(page, row, line);
     return why;
 }
 
@@ -47,7 +47,7 @@ ProgramSource ProgramSource::load(const QString &file, int interruptFd)
                 return false;
             }
             const int k = lines - 1;
-            const QString why = takeProjectLine(std::move(line), k, source.store);
+            const QString why = takeProjectLine(line, k, source.store);
             if (!why.isEmpty())
                 source.error = texts::atLine(file, lines, k / MessageStore::kRowsPerPage + 1,
                                              k % MessageStore::kRowsPerPage + 1, why);
@@ -68,7 +68,7 @@ ProgramSource ProgramSource::load(const QString &file, int interruptFd)
             return false;
         }
         seen[slot] = true;
-        source.store.setEntry(row.page - 1, row.row - 1, std::move(row.entry));
+        source.store.setEntry(row.page - 1, row.row - 1, row.entry);
         return true;
     };
 
