@@ -49,7 +49,7 @@ FUZZ_SECONDS ?= 30
 fuzz: deps
 	@command -v clang++ >/dev/null || { $(SUDO) apt-get update && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends clang libclang-rt-14-dev; }
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOLUX_FUZZ=ON
-	cmake --build build-fuzz --target fuzz_project_reader fuzz_page_decoder fuzz_link_answers fuzz_telnet
+	cmake --build build-fuzz --target fuzz_project_reader fuzz_page_decoder fuzz_link_answers fuzz_telnet fuzz_show_format
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 # Static analysis of src/ and tools/: cppcheck, then clang-tidy with .clang-tidy (0 findings).

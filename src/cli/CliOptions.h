@@ -10,7 +10,7 @@ enum Exit : int {
     kExitOk = 0,
     kExitUsage = 1,
     kExitBadFile = 2,
-    kExitDiffers = 3,
+    kExitNotWhole = 3,  // the sign does not hold the whole program the file places
     kExitNoSign = 4,
     kExitExchange = 5,
     kExitWriteFailed = 6,
@@ -26,12 +26,17 @@ struct CliOptions
     QStringList ports;   // as given to --port, in order
     bool json = false;
     bool quiet = false;
+    bool all = false;         // detect: every sign of the port list
+    bool allowEmpty = false;  // send: a program that places no row blanks the sign
     int timeoutMs = 3000;
     int modelPages = 20;
-    bool helpShown = false;  // --help or --version was printed: exit 0
+    QString helpText;  // --help or --version: the text to print, and nothing else to do
     QString error;
 
     static CliOptions parse(const QStringList &arguments);
+    // The address a --port value names: COMn's entry of the port list, else the value itself
+    // (a relative path made absolute); empty for a COMn with no port.
+    static QString portAddress(const QString &port);
 };
 
 }  // namespace zlx::cli

@@ -1,124 +1,184 @@
 #include "cli/ProgramText.h"
 
+#include "cli/CliTexts.h"
+#include "cli/TextEscapes.h"
 #include "model/MessageEntry.h"
 #include "model/RowCheck.h"
 #include "protocol/PageImages.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QStringDecoder>
 
 namespace zlx::cli {
 
 namespace {
 
 constexpr int kFields = 6;
+constexpr int kCarriageReturn = 13;
 
-QString pageLine(int page, const PageFit &fit)
+QByteArray json(const QJsonObject &object)
 {
-    QString line = QStringLiteral("page %1: %2 of %3 bytes").arg(page).arg(fit.size).arg(fit.capacity);
-    if (fit.cut())
-        line += QStringLiteral(", cut: %1 bytes over").arg(fit.over());
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray rowLine(int page, int row, const QByteArray &e, bool asJson)
+{
+    const int effect = entry::effectDigit(e);
+    const QString name = effectNames().value(effect - 1);
+    // A view, not storedText(): a long text is not copied once more.
+    const QByteArrayView stored = QByteArrayView(e).sliced(std::min<qsizetype>(3, e.size()));
+    if (asJson) {
+        return json({{QStringLiteral("page"), page}, {QStringLiteral("row"), row}, {QStringLiteral("effect"), effect},
+                     {QStringLiteral("effect_name"), name}, {QStringLiteral("amount"), entry::amount(e)},
+                     {QStringLiteral("font"), entry::fontDigit(e)},
+                     {QStringLiteral("text"), QString::fromUtf8(escapes::escape(stored))}});
+    }
+    QByteArray line = QByteArray::number(page) + '\t' + QByteArray::number(row) + '\t' + name.toUtf8() + '\t'
+                      + QByteArray::number(entry::amount(e)) + '\t' + QByteArray::number(entry::fontDigit(e)) + '\t';
+    escapes::escapeInto(stored, line);
     return line;
 }
 
-QString rowLine(int page, int row, const QByteArray &e)
+QByteArray pageLine(int page, const PageFit &fit, bool asJson)
 {
-    const int effect = entry::effectDigit(e);
-    const QString name = effectNames().value(effect - 1, QString::number(effect));
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
-        .arg(page)
-        .arg(row)
-        .arg(name)
-        .arg(entry::amount(e))
-        .arg(entry::fontDigit(e))
-        .arg(entry::storedToText(entry::storedText(e)));
+    if (asJson) {
+        return json({{QStringLiteral("page"), page}, {QStringLiteral("bytes"), fit.size},
+                     {QStringLiteral("capacity"), fit.capacity}, {QStringLiteral("cut"), fit.cut()}});
+    }
+    QString line = QStringLiteral("page %1: %2 of %3 bytes").arg(page).arg(fit.size).arg(fit.capacity);
+    if (fit.cut())
+        line += QStringLiteral(", cut: %1 bytes over").arg(fit.over());
+    return line.toUtf8();
 }
 
-// The number in a field, or -1 when it is not a whole number within [low, high].
-int field(const QString &text, int low, int high)
+// A field as a message quotes it: what cannot be seen (a byte order mark, a control
+// character) as \uXXXX.
+QString shown(QByteArrayView field)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString out;
+    for (const QChar ch : QString(decoder.decode(field))) {
+        if (ch.isPrint())
+            out.append(ch);
+        else
+            out.append(QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')));
+    }
+    return out;
+}
+
+// Names compared without regard to case, accents or repeated blanks.
+QString folded(const QString &name)
+{
+    QString out;
+    for (const QChar ch : name.normalized(QString::NormalizationForm_D))
+        if (ch.category() != QChar::Mark_NonSpacing)
+            out.append(ch);
+    return out.simplified().toCaseFolded();
+}
+
+// The effect digit a field names: an effect's name or its digit; -1 when none.
+int effectOf(const QString &field)
+{
+    const QString want = folded(field);
+    if (want.size() == 1 && want.at(0) >= u'1' && want.at(0) <= u'9')
+        return want.at(0).unicode() - u'0';
+    const QStringList &names = effectNames();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (folded(names.at(i)) == want)
+            return int(i) + 1;
+    return -1;
+}
+
+// A whole number within [low, high], else -1 with why.
+int number(const char *what, QByteArrayView field, int low, int high, QString &why)
 {
     bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok && value >= low && value <= high ? value : -1;
-}
-
-QString rowError(const QStringList &f, int &page, int &row, QByteArray &entryOut)
-{
-    page = field(f.at(0), 1, MessageStore::kPagesInUse);
-    if (page < 0)
-        return QStringLiteral("the page must be 1 to %1").arg(MessageStore::kPagesInUse);
-    row = field(f.at(1), 1, MessageStore::kRowsPerPage);
-    if (row < 0)
-        return QStringLiteral("the row must be 1 to %1").arg(MessageStore::kRowsPerPage);
-    const QString text = f.mid(kFields - 1).join(u'\t');  // a tab in the text stays in it
-    const RowCheckResult check = checkRow({f.at(2), -1, f.at(3), f.at(4), text});
-    switch (check.problem) {
-    case RowProblem::None:
-        break;
-    case RowProblem::UnknownEffect:
-        return QStringLiteral("unknown effect \"%1\" (one of: %2)").arg(f.at(2), effectNames().join(u", "));
-    case RowProblem::BadAmount:
-        return QStringLiteral("the amount must be a whole number 1 to 255, not 13");
-    case RowProblem::BadFont:
-        return QStringLiteral("the font must be 1, 2 or 3");
-    case RowProblem::BadText:
-        return QStringLiteral("the text has a character a sign cannot show");
-    }
-    entryOut = entry::make(check.effectIndex + 1, check.amount, char(f.at(4).at(0).toLatin1()),
-                           entry::textToStored(text));
-    return {};
+    const qlonglong value = field.trimmed().toLongLong(&ok);
+    if (!ok)
+        why = texts::notWholeNumber(what, shown(field));
+    else if (value < low || value > high)
+        why = texts::outsideRange(what, value, low, high);
+    return why.isEmpty() ? int(value) : -1;
 }
 
 }  // namespace
 
-QString ProgramText::format(const MessageStore &store, const SignModel &model)
+bool ProgramText::format(const MessageStore &store, const SignModel &model, bool asJson, const LineSink &sink)
 {
-    QString out;
     for (int p = 0; p < MessageStore::kPagesInUse; ++p) {
         bool any = false;
         for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
             const QByteArray &e = store.entry(p, r);
             if (entry::isEmpty(e))
                 continue;
-            out += rowLine(p + 1, r + 1, e) + u'\n';
+            if (!sink(rowLine(p + 1, r + 1, e, asJson)))
+                return false;
             any = true;
         }
         // Pages the sign has no room for get no page line: nothing of them is sent.
-        if (any && p < model.pageCount)
-            out += pageLine(p + 1, pageFit(store, p, model)) + u'\n';
+        if (any && p < model.pageCount && !sink(pageLine(p + 1, pageFit(store, p, model), asJson)))
+            return false;
     }
-    return out;
+    return true;
 }
 
-ProgramText::Parsed ProgramText::parse(const QByteArray &utf8)
+bool ProgramText::isRowLine(QByteArrayView line)
 {
-    static const QRegularExpression pageLinePattern(QStringLiteral("^page \\d+:"));
-    Parsed parsed;
-    QList<bool> seen(qsizetype(MessageStore::kPagesInUse) * MessageStore::kRowsPerPage, false);
-    const QList<QByteArray> lines = utf8.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = QString::fromUtf8(lines.at(i));
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || pageLinePattern.match(line).hasMatch())
-            continue;
-        const QStringList f = line.split(u'\t');
-        int page = 0;
-        int row = 0;
-        QByteArray e;
-        QString why = f.size() < kFields
-                          ? QStringLiteral("expected %1 tab-separated fields, found %2").arg(kFields).arg(f.size())
-                          : rowError(f, page, row, e);
-        const qsizetype slot = (page - 1) * MessageStore::kRowsPerPage + (row - 1);
-        if (why.isEmpty() && seen.at(slot))
-            why = QStringLiteral("page %1, row %2 appears twice").arg(page).arg(row);
-        if (!why.isEmpty()) {
-            parsed.error = QStringLiteral("line %1: %2").arg(i + 1).arg(why);
-            return parsed;
-        }
-        seen[slot] = true;
-        parsed.store.setEntry(page - 1, row - 1, e);
+    if (line.trimmed().isEmpty())
+        return false;
+    // "page N: ..." as format writes it
+    if (!line.startsWith("page "))
+        return true;
+    qsizetype at = 5;
+    while (at < line.size() && line.at(at) >= '0' && line.at(at) <= '9')
+        ++at;
+    return at == 5 || at == line.size() || line.at(at) != ':';
+}
+
+ProgramText::Row ProgramText::parseRow(QByteArrayView line)
+{
+    Row parsed;
+    QList<QByteArrayView> f;
+    for (qsizetype at = 0;;) {
+        const qsizetype tab = line.indexOf('\t', at);
+        f.append(line.sliced(at, (tab < 0 ? line.size() : tab) - at));
+        if (tab < 0)
+            break;
+        at = tab + 1;
     }
+    if (f.size() != kFields) {
+        parsed.error = texts::fieldCount(int(f.size()));
+        return parsed;
+    }
+    QString &why = parsed.error;
+    const int page = number("page", f.at(0), 1, MessageStore::kPagesInUse, why);
+    const int row = why.isEmpty() ? number("row", f.at(1), 1, MessageStore::kRowsPerPage, why) : -1;
+    if (!why.isEmpty())
+        return parsed;
+    parsed.page = page;
+    parsed.row = row;
+    const int effect = effectOf(QString::fromUtf8(f.at(2)));
+    if (effect < 0) {
+        why = texts::unknownEffect(shown(f.at(2)));
+        return parsed;
+    }
+    const int amount = number("amount", f.at(3), 1, 255, why);
+    if (amount == kCarriageReturn)
+        why = texts::amountCarriageReturn();
+    const QByteArrayView font = f.at(4).trimmed();
+    if (why.isEmpty() && (font.size() != 1 || font.at(0) < '1' || font.at(0) > '3'))
+        why = texts::badFont(shown(f.at(4)));
+    if (!why.isEmpty())
+        return parsed;
+    // The text goes straight behind the row's first three bytes, so a long one is held once.
+    escapes::Unescaped text = escapes::unescape(f.at(5), entry::make(effect, amount, font.at(0), {}));
+    if (text.problem != escapes::TextProblem::None) {
+        why = texts::textProblem(text.problem, text.what);
+        return parsed;
+    }
+    parsed.entry = std::move(text.stored);
     return parsed;
 }
 

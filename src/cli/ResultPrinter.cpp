@@ -4,7 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
-#include <QTextStream>
+
+#include <cerrno>
+#include <cstring>
 
 namespace zlx::cli {
 
@@ -18,6 +20,14 @@ QJsonArray toArray(const QList<int> &numbers)
     return array;
 }
 
+QJsonArray toArray(const QList<RowRef> &rows)
+{
+    QJsonArray array;
+    for (const RowRef &at : rows)
+        array.append(QJsonArray{at.page, at.row});
+    return array;
+}
+
 QString joined(const QList<int> &numbers)
 {
     QStringList parts;
@@ -26,28 +36,56 @@ QString joined(const QList<int> &numbers)
     return parts.join(u',');
 }
 
+// Every byte, or the system's reason why not.
+QString writeAll(int fd, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t n = ::write(fd, bytes.data(), size_t(bytes.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO));
+        bytes = bytes.sliced(n);
+    }
+    return {};
+}
+
 }  // namespace
 
-void ResultPrinter::print(const JobResult &result) const
+void ResultPrinter::print(const JobResult &result)
 {
     if (!result.message.isEmpty())
         error(QStringLiteral("%1: %2").arg(result.port.isEmpty() ? QStringLiteral("-") : result.port,
                                             result.message));
-    out(m_json ? jsonLine(result) : textLine(result));
+    printLine(result);
+}
+
+void ResultPrinter::printLine(const JobResult &result)
+{
+    line((m_json ? jsonLine(result) : textLine(result)).toUtf8());
+}
+
+void ResultPrinter::line(QByteArrayView text)
+{
+    bytes(text);
+    bytes("\n");
+}
+
+void ResultPrinter::bytes(QByteArrayView data)
+{
+    if (failed())
+        return;
+    m_failure = writeAll(m_fd, data);
 }
 
 void ResultPrinter::error(const QString &message)
 {
-    QTextStream err(stderr);
-    err.setEncoding(QStringConverter::Utf8);
-    err << "zantolux-cli: " << message << Qt::endl;
+    note(QStringLiteral("zantolux-cli: ") + message);
 }
 
-void ResultPrinter::out(const QString &line)
+void ResultPrinter::note(const QString &line)
 {
-    QTextStream stream(stdout);
-    stream.setEncoding(QStringConverter::Utf8);
-    stream << line << Qt::endl;
+    writeAll(STDERR_FILENO, (line + u'\n').toUtf8());
 }
 
 QString ResultPrinter::textLine(const JobResult &r) const
@@ -56,13 +94,17 @@ QString ResultPrinter::textLine(const JobResult &r) const
     if (r.kind == JobKind::Detect && r.result == ResultKind::Ok)
         return QStringLiteral("Z%1\t%2\t%3\t%1").arg(*r.model).arg(port, r.path);
     QString line = port + u'\t' + resultName(r.result);
-    if (r.result == ResultKind::Ok && r.kind == JobKind::Send) {
+    const bool sent = r.kind == JobKind::Send && (r.result == ResultKind::Ok || r.result == ResultKind::Incomplete);
+    if (sent)
         line += QStringLiteral("\tframes %1\t%2 s").arg(r.frames).arg(r.seconds, 0, 'f', 1);
-        if (!r.cutPages.isEmpty())
-            line += QStringLiteral("\tcut pages ") + joined(r.cutPages);
-    }
     if (r.result == ResultKind::Differs)
         line += QStringLiteral("\tpages ") + joined(r.differingPages);
+    if (sent || r.result == ResultKind::Differs) {
+        if (!r.cutPages.isEmpty())
+            line += QStringLiteral("\tcut pages ") + joined(r.cutPages);
+        if (!r.leftOutPages.isEmpty())
+            line += QStringLiteral("\tleft out pages ") + joined(r.leftOutPages);
+    }
     return line;
 }
 
@@ -71,13 +113,13 @@ QString ResultPrinter::jsonLine(const JobResult &r) const
     QJsonObject o;
     o.insert(QStringLiteral("port"), r.port.isEmpty() ? QJsonValue() : QJsonValue(r.port));
     o.insert(QStringLiteral("path"), r.path.isEmpty() ? QJsonValue() : QJsonValue(r.path));
-    o.insert(QStringLiteral("model"), r.model ? QJsonValue(*r.model) : QJsonValue());
+    if (r.kind != JobKind::Show)
+        o.insert(QStringLiteral("model"), r.model ? QJsonValue(*r.model) : QJsonValue());
     o.insert(QStringLiteral("result"), resultName(r.result));
     switch (r.kind) {
     case JobKind::Send:
         o.insert(QStringLiteral("frames"), r.frames);
         o.insert(QStringLiteral("seconds"), r.seconds);
-        o.insert(QStringLiteral("cut_pages"), toArray(r.cutPages));
         break;
     case JobKind::Verify:
         o.insert(QStringLiteral("differing_pages"), toArray(r.differingPages));
@@ -86,7 +128,13 @@ QString ResultPrinter::jsonLine(const JobResult &r) const
         o.insert(QStringLiteral("pages"), r.model ? QJsonValue(*r.model) : QJsonValue());
         break;
     case JobKind::Read:
+    case JobKind::Show:
         break;
+    }
+    if (r.kind == JobKind::Send || r.kind == JobKind::Verify) {
+        o.insert(QStringLiteral("cut_pages"), toArray(r.cutPages));
+        o.insert(QStringLiteral("left_out_pages"), toArray(r.leftOutPages));
+        o.insert(QStringLiteral("unreachable_rows"), toArray(r.unreachableRows));
     }
     if (!r.message.isEmpty())
         o.insert(QStringLiteral("error"), r.message);

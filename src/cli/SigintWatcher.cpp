@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,6 +44,12 @@ bool SigintWatcher::install()
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+bool SigintWatcher::pending() const
+{
+    pollfd waiting{m_fds[0], POLLIN, 0};
+    return m_fds[0] >= 0 && ::poll(&waiting, 1, 0) > 0;
 }
 
 void SigintWatcher::readSocket()

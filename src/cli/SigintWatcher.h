@@ -16,6 +16,10 @@ public:
     ~SigintWatcher() override;
 
     bool install();
+    // Becomes readable once Ctrl-C has come, before the event loop hears of it; -1 before install().
+    int pendingFd() const { return m_fds[0]; }
+    // Ctrl-C has come and interrupted() is still to be emitted.
+    bool pending() const;
 
 signals:
     void interrupted();

@@ -1,62 +1,48 @@
 #include "cli/SignJob.h"
 
 #include "cli/CliTexts.h"
+#include "cli/ProgramFit.h"
+#include "cli/ResultPrinter.h"
 #include "link/ExchangeReply.h"
-#include "link/PortAddress.h"
 #include "link/PortMap.h"
 #include "link/QtSignPort.h"
 #include "link/QtTicker.h"
 #include "link/SignLink.h"
-#include "protocol/Frames.h"
-#include "protocol/PageDecoder.h"
-#include "protocol/PageImages.h"
+#include "project/ProjectFile.h"
 #include "project/ProjectIo.h"
+#include "protocol/Frames.h"
+#include "protocol/PageImages.h"
 #include "session/ProgramSession.h"
 
-#include <QRegularExpression>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace zlx::cli {
 
 namespace {
 
-// COMn names a port of the scan's own map; anything else is an address.
-QString resolvePort(const QString &portArg)
+// The port list the job's link scans: its one port, or the whole list.
+PortMap mapOf(const JobTarget &target)
 {
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = comName.match(portArg);
-    return m.hasMatch() ? PortMap::fromEnvironment().devicePath(m.captured(1).toInt()) : PortAddress::absolute(portArg);
-}
-
-ResultKind resultOf(Outcome outcome, PortStatus status)
-{
-    switch (outcome) {
-    case Outcome::Completed: return ResultKind::Ok;
-    case Outcome::Timeout: return ResultKind::Timeout;
-    case Outcome::WrongAnswer:
-    case Outcome::ForeignPage: return ResultKind::WrongAnswer;
-    case Outcome::CannotOpen: return status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen;
-    case Outcome::Cancelled: return ResultKind::Interrupted;
-    case Outcome::PortLost:
-    case Outcome::Superseded: break;
-    }
-    return ResultKind::PortLost;
+    if (target.port.isEmpty())
+        return PortMap::fromEnvironment();
+    if (target.named)
+        return PortMap::fromPaths({target.path});
+    // A system port keeps the scan's own short probe.
+    return PortMap([path = target.path] { return QStringList{path}; });
 }
 
 }  // namespace
 
-SignJob::SignJob(JobKind kind, const QString &portArg, const MessageStore &program,
-                 const QString &outFile, std::chrono::milliseconds timeout, QObject *parent)
-    : QObject(parent), m_kind(kind), m_portArg(portArg), m_outFile(outFile), m_program(program)
+SignJob::SignJob(JobKind kind, const JobTarget &target, const MessageStore &program, const QString &outFile,
+                 std::chrono::milliseconds timeout, QObject *parent)
+    : QObject(parent), m_kind(kind), m_target(target), m_outFile(outFile), m_program(program)
 {
     m_result.kind = kind;
-    m_result.port = portArg;
-    const bool named = !portArg.isEmpty();
-    if (named)
-        m_result.path = resolvePort(portArg);
-    // A named port is the only one tried; its probe waits up to the answer time.
-    const PortMap map = named ? PortMap::fromPaths({m_result.path}) : PortMap::fromEnvironment();
+    m_result.port = target.port;
+    m_result.path = target.path;
+    const PortMap map = mapOf(target);
     m_port = new QtSignPort(this);
     m_timer1 = new QtTicker(this);
     m_timer2 = new QtTicker(this);
@@ -76,10 +62,8 @@ SignJob::~SignJob() = default;
 
 void SignJob::start()
 {
-    if (!m_portArg.isEmpty() && m_result.path.isEmpty()) {
-        QTimer::singleShot(0, this, [this] {
-            finishWith(ResultKind::CannotOpen, QStringLiteral("no such port: %1").arg(m_portArg));
-        });
+    if (!m_target.port.isEmpty() && m_target.path.isEmpty()) {
+        QTimer::singleShot(0, this, [this] { finishWith(ResultKind::CannotOpen, texts::noSuchPort(m_target.port)); });
         return;
     }
     m_link->SetUpLink();
@@ -116,7 +100,7 @@ void SignJob::onScanPassEnded()
 void SignJob::onPortNotice(const QString &address, PortStatus status, const QString &detail)
 {
     const QString problem = texts::portProblem(address, status, detail);
-    if (m_portArg.isEmpty())
+    if (m_target.port.isEmpty())
         emit note(QStringLiteral("%1: %2").arg(label(), problem), false);
     else
         m_openProblem.emplace(status == PortStatus::Busy ? ResultKind::Busy : ResultKind::CannotOpen, problem);
@@ -126,18 +110,20 @@ void SignJob::onSignFound()
 {
     if (m_done)
         return;
-    if (m_portArg.isEmpty()) {
+    if (m_target.port.isEmpty()) {
         m_result.port = QStringLiteral("COM%1").arg(m_link->portNumber());
         m_result.path = m_link->signAddress();
     }
-    if (const auto &model = m_link->exchangeModel())
-        m_result.model = model->pageCount;
+    const auto &model = m_link->exchangeModel();
+    if (!model) {
+        finishWith(ResultKind::WrongAnswer, texts::unknownModel());
+        return;
+    }
+    m_result.model = model->pageCount;
     switch (m_kind) {
     case JobKind::Detect:
-        if (m_result.model)
-            finishWith(ResultKind::Ok);
-        else
-            finishWith(ResultKind::WrongAnswer, QStringLiteral("unknown sign model"));
+    case JobKind::Show:
+        finishWith(ResultKind::Ok);
         break;
     case JobKind::Send:
         startSend();
@@ -151,41 +137,32 @@ void SignJob::onSignFound()
 
 void SignJob::startSend()
 {
-    if (const auto &model = m_link->exchangeModel()) {
-        for (int page : pagesWithUnsentRows(m_program, *model))
-            emit note(QStringLiteral("%1: page %2: rows not sent (behind an empty row or page, or past "
-                                     "the sign's last page)").arg(label()).arg(page + 1),
-                      false);
-        // Where each page's frames end, for a progress line a page.
-        const PageImageBuild build = buildPageImages(m_program, *model);
-        int frames = 0;
-        for (const QByteArray &image : build.images) {
-            frames += int((image.size() + frames::kMaxData - 1) / frames::kMaxData);
-            if (image.size() > 1)
-                m_pageFrameEnds.append(frames);
-        }
+    const SignModel model = *m_link->exchangeModel();
+    // Where each page's frames end, for a progress line a page.
+    int frames = 0;
+    for (const QByteArray &image : buildPageImages(m_program, model).images) {
+        frames += int((image.size() + frames::kMaxData - 1) / frames::kMaxData);
+        if (image.size() > 1)
+            m_pageFrameEnds.append(frames);
     }
     m_store = m_program;
     m_clock.start();
-    const ProgramSession::SendStart start = m_session->send([this](int page) {
-        m_result.cutPages.append(page + 1);
-        emit note(QStringLiteral("%1: page %2 cut to fit the sign's page memory").arg(label()).arg(page + 1),
-                  false);
-    });
+    const ProgramSession::SendStart start =
+        m_session->send([this](int page) { emit note(texts::pageCut(label(), page + 1), false); });
+    // The file's rows were checked before any port was touched; this is the last guard.
     if (start.fault) {
-        finishWith(ResultKind::BadFile, QStringLiteral("page %1, row %2: %3")
-                                            .arg(start.fault->page + 1)
-                                            .arg(start.fault->row + 1)
-                                            .arg(texts::entryProblem(start.fault->problem)));
+        const QByteArray &e = m_program.entry(start.fault->page, start.fault->row);
+        finishWith(ResultKind::BadFile, texts::atRow(start.fault->page + 1, start.fault->row + 1,
+                                                     texts::entryProblem(start.fault->problem, e)));
     } else if (start.refusal != Refusal::None) {
-        finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot take a program (unknown model)"));
+        finishWith(ResultKind::WrongAnswer, texts::unknownModel());
     }
 }
 
 void SignJob::startRead()
 {
     if (m_session->read() != Refusal::None)
-        finishWith(ResultKind::WrongAnswer, QStringLiteral("the sign cannot be read (unknown model)"));
+        finishWith(ResultKind::WrongAnswer, texts::unknownModel());
 }
 
 void SignJob::onProgress(const ExchangeReply *reply)
@@ -193,12 +170,12 @@ void SignJob::onProgress(const ExchangeReply *reply)
     if (reply->exchange() == Exchange::Send) {
         const int acknowledged = reply->acknowledged();
         while (m_pagesReported < m_pageFrameEnds.size() && acknowledged >= m_pageFrameEnds.at(m_pagesReported))
-            emit note(QStringLiteral("%1: page %2 sent").arg(label()).arg(++m_pagesReported), true);
+            emit note(texts::pageSent(label(), ++m_pagesReported), true);
     } else {
         const int page = reply->answeredPage() + 1;
         if (page > m_pagesReported) {
             m_pagesReported = page;
-            emit note(QStringLiteral("%1: reading page %2").arg(label()).arg(page), true);
+            emit note(texts::readingPage(label(), page), true);
         }
     }
 }
@@ -226,37 +203,62 @@ void SignJob::onFinished(const ExchangeReport &report)
         return;
     }
     if (report.exchange == Exchange::Send)
-        finishWith(ResultKind::Ok);
+        finishSend();
     else if (m_kind == JobKind::Verify)
         finishVerify(-1);
     else
         finishRead();
 }
 
+void SignJob::finishSend()
+{
+    const ProgramFit fit = ProgramFit::of(m_program, *m_link->exchangeModel());
+    m_result.cutPages = fit.cutPages;
+    m_result.leftOutPages = fit.leftOutPages;
+    if (fit.whole())
+        finishWith(ResultKind::Ok);
+    else
+        finishWith(ResultKind::Incomplete, texts::notWhole(fit.cutPages, fit.leftOutPages));
+}
+
 void SignJob::finishRead()
 {
-    const QString error = project::writeFile(m_outFile, m_store, m_link->exchangeModel()->pageCount);
-    finishWith(error.isEmpty() ? ResultKind::Ok : ResultKind::WriteFailed, error);
+    const int pages = m_link->exchangeModel()->pageCount;
+    if (m_outFile != u"-") {
+        const project::SaveResult saved = project::saveFile(m_outFile, m_store, pages);
+        if (saved.problem == project::SaveProblem::None)
+            finishWith(ResultKind::Ok);
+        else
+            finishWith(ResultKind::WriteFailed, texts::saveProblem(m_outFile, saved));
+        return;
+    }
+    if (const auto row = project::findCarriageReturn(m_store, pages)) {
+        finishWith(ResultKind::WriteFailed,
+                   texts::saveProblem(m_outFile, {project::SaveProblem::CarriageReturn, *row, {}}));
+        return;
+    }
+    ResultPrinter out(false);
+    out.bytes(project::encode(m_store, pages));
+    if (out.failed())
+        finishWith(ResultKind::WriteFailed, texts::stdoutFailed(out.failure()));
+    else
+        finishWith(ResultKind::Ok);
 }
 
 void SignJob::finishVerify(int foreignPage)
 {
     const SignModel model = *m_link->exchangeModel();
-    // What the sign should hold is what a Send writes, cut pages in their cut form.
-    MessageStore expected;
-    decodePageImages(buildPageImages(m_program, model).images, model.pageCount, expected);
-    for (int p = 0; p < model.pageCount; ++p) {
-        for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
-            if (p == foreignPage || expected.entry(p, r) != m_store.entry(p, r)) {
-                m_result.differingPages.append(p + 1);
-                break;
-            }
-        }
-    }
-    if (m_result.differingPages.isEmpty())
+    const ProgramFit fit = ProgramFit::of(m_program, model);
+    m_result.cutPages = fit.cutPages;
+    m_result.leftOutPages = fit.leftOutPages;
+    QList<int> pages = differingPages(m_program, m_store, model, foreignPage) + fit.cutPages + fit.leftOutPages;
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+    m_result.differingPages = pages;
+    if (pages.isEmpty())
         finishWith(ResultKind::Ok);
     else
-        finishWith(ResultKind::Differs, QStringLiteral("the sign holds another program"));
+        finishWith(ResultKind::Differs, fit.whole() ? texts::signDiffers() : texts::notWhole(fit.cutPages, fit.leftOutPages));
 }
 
 void SignJob::finishWith(ResultKind result, const QString &message)

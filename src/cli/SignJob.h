@@ -23,21 +23,27 @@ class SignLink;
 
 namespace zlx::cli {
 
-// The work on one sign: find it (on the named port only, or by one scan pass), then detect,
-// send, read or verify through its own port, link and session. Ends once, with done().
+// Where a job looks for its sign.
+struct JobTarget
+{
+    QString port;  // as given to --port, or COMn for detect --all; empty: one scan of the port list
+    QString path;  // the port's address; empty when port names no port
+    bool named = true;  // the probe waits the answer time (not a system port of detect --all)
+};
+
+// The work on one sign: find it (on its port only, or by one scan pass), then detect, send,
+// read or verify through its own port, link and session. Ends once, with done().
 class SignJob : public QObject
 {
     Q_OBJECT
 public:
-    // portArg: COMn or a device path, or empty to scan; program: what send and verify use;
-    // outFile: where read writes.
-    SignJob(JobKind kind, const QString &portArg, const MessageStore &program, const QString &outFile,
+    // program: what send and verify use; outFile: where read writes ("-": stdout).
+    SignJob(JobKind kind, const JobTarget &target, const MessageStore &program, const QString &outFile,
             std::chrono::milliseconds timeout, QObject *parent = nullptr);
     ~SignJob() override;
 
     void start();
     void interrupt();  // ends the exchange under way, closing the port
-    bool isDone() const { return m_done; }
 
 signals:
     void note(const QString &line, bool progress);  // for stderr; progress lines may be silenced
@@ -51,13 +57,14 @@ private:
     void onFinished(const ExchangeReport &report);
     void startSend();
     void startRead();
+    void finishSend();
     void finishRead();
     void finishVerify(int foreignPage);  // foreignPage: unreadable page (from 0), or -1
     void finishWith(ResultKind result, const QString &message = {});
     QString label() const;
 
     JobKind m_kind;
-    QString m_portArg;
+    JobTarget m_target;
     QString m_outFile;
     MessageStore m_program;
     MessageStore m_store;  // the session's: the program sent, or the one read back

@@ -11,6 +11,9 @@
 namespace zlx::project {
 
 inline constexpr int kMaxLines = 820;  // page indexes 0..40
+// Far above any real program (820 lines of texts that fit no sign), far below what would
+// strain memory: a device or a stray huge file is refused before it is read whole.
+inline constexpr qint64 kMaxFileBytes = qint64(64) * 1024 * 1024;
 
 // The file's bytes for page indexes 0..pages-1, every row written.
 QByteArray encode(const MessageStore &store, int pages);

@@ -8,12 +8,6 @@
 
 namespace zlx::project {
 
-namespace {
-// Far above any real program (820 lines of texts that fit no sign), far below what would
-// strain memory: a device or a stray huge file is refused before it is read.
-constexpr qint64 kMaxFileBytes = qint64(64) * 1024 * 1024;
-}  // namespace
-
 ReadResult readFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -35,25 +29,51 @@ ReadResult readFile(const QString &path)
     return {std::move(*lines), {}};
 }
 
-QString writeFile(const QString &path, const MessageStore &store, int pages)
+std::optional<RowAt> findCarriageReturn(const MessageStore &store, int pages)
 {
     // A carriage return inside an entry would end its line early and shift every later row.
     for (int p = 0; p < pages; ++p) {
         for (int r = 0; r < MessageStore::kRowsPerPage; ++r) {
-            if (store.entry(p, r).contains('\r')) {
-                return QStringLiteral("El programa no fue guardado en %1: la página %2, fila %3 tiene "
-                                      "un carácter (código 13) que un archivo de proyecto no puede guardar.")
-                    .arg(path).arg(p + 1).arg(r + 1);
-            }
+            if (store.entry(p, r).contains('\r'))
+                return RowAt{p, r};
         }
     }
+    return std::nullopt;
+}
+
+SaveResult saveFile(const QString &path, const MessageStore &store, int pages)
+{
+    if (const auto row = findCarriageReturn(store, pages))
+        return {SaveProblem::CarriageReturn, *row, {}};
+    // The temporary file would take the place of a device or a FIFO, and a folder cannot be one.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return {SaveProblem::NotAFile, {}, {}};
     QSaveFile file(path);
     // A folder that takes no new file may still hold a writable project file: it is then
     // overwritten in place, without the protection of the temporary copy.
     file.setDirectWriteFallback(true);
     const QByteArray bytes = encode(store, pages);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("El programa no fue guardado en %1: %2").arg(path, file.errorString());
+        return {SaveProblem::Failed, {}, file.errorString()};
+    return {};
+}
+
+QString writeFile(const QString &path, const MessageStore &store, int pages)
+{
+    const SaveResult saved = saveFile(path, store, pages);
+    switch (saved.problem) {
+    case SaveProblem::None:
+        break;
+    case SaveProblem::CarriageReturn:
+        return QStringLiteral("El programa no fue guardado en %1: la página %2, fila %3 tiene "
+                              "un carácter (código 13) que un archivo de proyecto no puede guardar.")
+            .arg(path).arg(saved.row.page + 1).arg(saved.row.row + 1);
+    case SaveProblem::NotAFile:
+        return QStringLiteral("El programa no fue guardado en %1: no es un archivo común.").arg(path);
+    case SaveProblem::Failed:
+        return QStringLiteral("El programa no fue guardado en %1: %2").arg(path, saved.detail);
+    }
     return {};
 }
 

@@ -52,24 +52,6 @@ int pagesToWalk(const SignModel &model)
     return std::clamp(model.pageCount, 0, int(MessageStore::kPagesInUse));
 }
 
-std::optional<EntryProblem> entryProblem(const QByteArray &e)
-{
-    if (e.size() < 3)
-        return EntryProblem::Incomplete;
-    const int effect = entry::effectDigit(e);
-    if (effect < 1 || effect > 9)
-        return EntryProblem::BadEffect;
-    const int font = entry::fontDigit(e);
-    if (font < 1 || font > 3)
-        return EntryProblem::BadFont;
-    if (entry::amount(e) == 0)
-        return EntryProblem::ZeroAmount;
-    // A 0 in the text would end the record early on the sign.
-    if (entry::storedText(e).contains('\0'))
-        return EntryProblem::ZeroInText;
-    return std::nullopt;
-}
-
 }  // namespace
 
 PageImageBuild buildPageImages(const MessageStore &store, const SignModel &model)
@@ -146,21 +128,22 @@ QList<QByteArray> buildFrameList(const QList<QByteArray> &images, const SignMode
     return frames;
 }
 
-QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model)
+std::optional<EntryProblem> entryProblem(const QByteArray &e)
 {
-    QList<int> pages;
-    bool ended = false;  // the end-of-program marker went out before this page
-    for (int p = 0; p < MessageStore::kPageSlots; ++p) {
-        const int sent = (ended || p >= pagesToWalk(model)) ? 0 : rowsInUse(store, p);
-        ended = ended || sent == 0;
-        for (int r = sent; r < MessageStore::kRowsPerPage; ++r) {
-            if (!entry::isEmpty(store.entry(p, r))) {
-                pages.append(p);
-                break;
-            }
-        }
-    }
-    return pages;
+    if (e.size() < 3)
+        return EntryProblem::Incomplete;
+    const int effect = entry::effectDigit(e);
+    if (effect < 1 || effect > 9)
+        return EntryProblem::BadEffect;
+    const int font = entry::fontDigit(e);
+    if (font < 1 || font > 3)
+        return EntryProblem::BadFont;
+    if (entry::amount(e) == 0)
+        return EntryProblem::ZeroAmount;
+    // A 0 in the text would end the record early on the sign.
+    if (entry::storedText(e).contains('\0'))
+        return EntryProblem::ZeroInText;
+    return std::nullopt;
 }
 
 std::optional<EntryFault> findUnsendableEntry(const MessageStore &store, const SignModel &model)

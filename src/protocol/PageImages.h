@@ -35,12 +35,11 @@ struct PageFit
 PageFit pageFit(const QList<QByteArray> &entries, const SignModel &model);  // rows 0..19 of a page
 PageFit pageFit(const MessageStore &store, int page, const SignModel &model);
 
-// Pages (from 0) holding rows that a Send leaves out: rows behind an empty row, pages after the
-// end-of-program marker, and pages past the sign's last.
-QList<int> pagesWithUnsentRows(const MessageStore &store, const SignModel &model);
-
 // Why Send cannot encode an entry faithfully (only a project file from elsewhere brings one).
 enum class EntryProblem { Incomplete, BadEffect, BadFont, ZeroAmount, ZeroInText };
+
+// Why an entry that is not empty has no faithful record, or nullopt when it has one.
+std::optional<EntryProblem> entryProblem(const QByteArray &entry);
 
 struct EntryFault
 {
