@@ -64,7 +64,7 @@ SignJob::SignJob(JobKind kind, const QString &portArg, const MessageStore &progr
     m_link->setResponseTimeout(timeout);
     // A pass ends when it reaches its last port, one past the list.
     m_link->setLastScanPort(int(map.devicePaths().size()) + 1);
-    m_session = new ProgramSession(*m_link, m_store, this);
+    m_session = new ProgramSession(*m_link, this);
     connect(m_link, &SignLink::signFound, this, &SignJob::onSignFound);
     connect(m_link, &SignLink::scanPassEnded, this, &SignJob::onScanPassEnded);
     connect(m_link, &SignLink::portNotice, this, &SignJob::onPortNotice);
@@ -167,7 +167,7 @@ void SignJob::startSend()
     }
     m_store = m_program;
     m_clock.start();
-    const ProgramSession::SendStart start = m_session->send([this](int page) {
+    const ProgramSession::SendStart start = m_session->send(m_store, [this](int page) {
         m_result.cutPages.append(page + 1);
         emit note(QStringLiteral("%1: page %2 cut to fit the sign's page memory").arg(label()).arg(page + 1),
                   false);
@@ -205,6 +205,8 @@ void SignJob::onProgress(const ExchangeReply *reply)
 
 void SignJob::onFinished(const ExchangeReport &report)
 {
+    if (report.program)
+        m_store = *report.program;
     if (m_done || report.outcome == Outcome::Superseded)
         return;
     if (report.exchange == Exchange::Send) {

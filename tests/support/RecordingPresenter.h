@@ -12,6 +12,8 @@ public:
     QStringList texts;
     QStringList questions;
     bool answerYes = false;
+    QStringList saveQuestions;  // Guardar / Descartar / Cancelar
+    zlx::SaveChoice saveAnswer = zlx::SaveChoice::Cancel;
 
     void show(zlx::MessageIcon icon, const QString &text) override
     {
@@ -22,5 +24,10 @@ public:
     {
         questions.append(text);
         return answerYes;
+    }
+    zlx::SaveChoice askSaveChanges(const QString &text) override
+    {
+        saveQuestions.append(text);
+        return saveAnswer;
     }
 };

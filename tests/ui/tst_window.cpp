@@ -206,6 +206,14 @@ private slots:
         answer(QMessageBox::Ok);
         presenter.show(zlx::MessageIcon::Information, QStringLiteral("listo"));
         QCOMPARE(answered, QStringList({text, QStringLiteral("listo")}));
+        // The question before unsaved work is lost: Cancelar unless the operator says otherwise.
+        const auto save = zlx::makeSaveQuestionBox(&parent, text);
+        QCOMPARE(save->icon(), QMessageBox::Question);
+        QCOMPARE(save->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+        QCOMPARE(QStringList({save->button(QMessageBox::Save)->text(), save->button(QMessageBox::Discard)->text(),
+                              save->button(QMessageBox::Cancel)->text()}).join(u'|'),
+                 QStringLiteral("Guardar|Descartar|Cancelar"));
+        QCOMPARE(save->defaultButton(), save->button(QMessageBox::Cancel));
         const auto warning = zlx::makeMessageBox(&parent, zlx::MessageIcon::Exclamation, text);
         QCOMPARE(warning->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
         QCOMPARE(warning->icon(), QMessageBox::Warning);
