@@ -1,9 +1,10 @@
 // The program as the operator's document, through the window's buttons and keys: the questions
-// that guard unsaved work, files dropped on the window, undo and redo next to the
+// that guard unsaved work, files from outside (dropped, handed over), undo and redo next to the
 // text boxes' own, the keys, a read-back that leaves the program alone until it completes, and
 // Enviar's word on pages that would not reach the sign.
 #include "Form1Harness.h"
 #include "SignBytes.h"
+#include "app/SingleInstance.h"
 #include "document/ProgramDocument.h"
 
 #include <QMimeData>
@@ -15,7 +16,7 @@ using editortest::fillRow;
 
 namespace {
 const QByteArray kOther("3\x05" "1OTRO");
-// how: close, abrir or drop; proceeded: the window closed, or the other file is open.
+// how: close, abrir, drop or handover; proceeded: the window closed, or the other file is open.
 struct UnsavedCase { QString how; bool modified; SaveChoice answer; QString saveAs; bool proceeded; };
 }  // namespace
 
@@ -36,6 +37,7 @@ private slots:
         row("abrir, discarded", {"abrir", true, SaveChoice::Discard, "", true});
         row("dropped on a text box", {"drop", true, SaveChoice::Discard, "", true});
         row("dropped, cancelled", {"drop", true, SaveChoice::Cancel, "", false});
+        row("handed over by a second start", {"handover", false, SaveChoice::Cancel, "", true});
     }
 
     void unsavedWork()
@@ -62,6 +64,13 @@ private slots:
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(h.editor().row(1).Text1, &drop);
             QCOMPARE(h.editor().row(1).Text1->text(), QString());  // the path is no text for the row
+        } else {
+            const QString socket = h.path("instance");
+            SingleInstance running(socket);
+            QVERIFY(running.listen());
+            connect(&running, &SingleInstance::fileHandedOver, h.form.get(), &Form1::openFromOutside);
+            QVERIFY(SingleInstance(socket).handOver(h.path("other.zlx")));
+            QTRY_COMPARE(h.form->projectFileName(), h.path("other.zlx"));
         }
         if (c.how != u"close")
             proceeded = h.form->store().entry(0, 0) == kOther;

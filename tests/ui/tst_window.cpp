@@ -23,7 +23,7 @@ using zlx::CommandLine;
 namespace {
 struct TitleCase { int code; QString detected, afterReset; };
 // exitCode -1: the program goes on; said: a part of what it prints.
-struct ParseCase { QStringList arguments; int exitCode; QString said; QStringList ports = {}; bool debugLink = false; };
+struct ParseCase { QStringList arguments; int exitCode; QString said; QStringList ports = {}; bool debugLink = false; QString file = {}; };
 }  // namespace
 
 class tst_Window : public QObject
@@ -262,10 +262,11 @@ private slots:
         QTest::newRow("one address twice")
             << ParseCase{{"--port", "tcp://localhost:4001", "--port", "rfc2217://127.0.0.1:4001"}, usage, "twice"};
         QTest::newRow("debug link with value") << ParseCase{{"--debug-link=1"}, usage, "debug-link"};
-        QTest::newRow("stray argument") << ParseCase{{"program.zlx"}, usage, "'program.zlx'"};
+        QTest::newRow("a file") << ParseCase{{"a/../program.zlx"}, -1, "", {}, false, here + "/program.zlx"};
+        QTest::newRow("two files") << ParseCase{{"program.zlx", "other.zlx"}, usage, "'other.zlx'"};
         QTest::newRow("version") << ParseCase{{"--version"}, 0, "zantolux " ZANTOLUX_VERSION "\n"};
         // Help wins over anything given with it, as the user asked for it.
-        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "--port <PORT>"};
+        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "Usage: zantolux [options] [FILE]"};
         QTest::newRow("-h") << ParseCase{{"--debug-link", "-h"}, 0, "/dev/ttyS0 come before"};
     }
 
@@ -277,6 +278,7 @@ private slots:
         if (!command.exits) {
             QCOMPARE(command.ports, c.ports);
             QCOMPARE(command.debugLink, c.debugLink);
+            QCOMPARE(command.file, c.file);
             command.applyLogging();
             QCOMPARE(lcLink().isDebugEnabled(), c.debugLink);
             QLoggingCategory::setFilterRules(QString());
