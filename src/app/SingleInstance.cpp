@@ -10,7 +10,7 @@ namespace zlx {
 
 namespace {
 constexpr int kWaitMs = 2000;
-constexpr qint64 kMaxMessage = 64 * 1024;  // a path, never more
+constexpr qint64 kMaxMessage = qint64(64) * 1024;  // a path, never more
 }  // namespace
 
 QString SingleInstance::defaultName()
@@ -21,8 +21,10 @@ QString SingleInstance::defaultName()
 }
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
-    : QObject(parent), m_name(name)
+    : QObject(parent), m_name(name), m_server(new QLocalServer(this))
 {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
 }
 
 bool SingleInstance::handOver(const QString &fileName)
@@ -39,9 +41,6 @@ bool SingleInstance::handOver(const QString &fileName)
 
 bool SingleInstance::listen()
 {
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
     if (m_server->listen(m_name))
         return true;
     // Nobody answered on it: a socket left by a window that did not end cleanly.

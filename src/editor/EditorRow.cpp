@@ -71,10 +71,9 @@ bool EditorRow::isVisible() const
 
 bool EditorRow::holds(const QWidget *w) const
 {
-    for (const QWidget *control : {static_cast<QWidget *>(cmbEfecto), static_cast<QWidget *>(Text2),
-                                   static_cast<QWidget *>(cmbVelocidad), static_cast<QWidget *>(cmbFuente),
-                                   static_cast<QWidget *>(Text1)}) {
-        if (w && (w == control || control->isAncestorOf(w)))
+    // Up the parent chain, across windows: an open list of a box belongs to its row.
+    for (; w; w = w->parentWidget()) {
+        if (w == cmbEfecto || w == Text2 || w == cmbVelocidad || w == cmbFuente || w == Text1)
             return true;
     }
     return false;

@@ -29,7 +29,7 @@ public:
 
     void setVisible(bool visible);  // all five, in the order effect, unit, amount, font, text
     bool isVisible() const;
-    bool holds(const QWidget *w) const;  // w is one of the row's controls, or inside one
+    bool holds(const QWidget *w) const;  // w is one of the row's controls, or part of one
     // A non-empty note marks the message text as left out of a Send: red, with the note as
     // tooltip. An empty one gives the text box back its own colours and no tooltip.
     void markCut(const QString &note);

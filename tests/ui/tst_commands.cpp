@@ -189,7 +189,6 @@ private slots:
         before.setEntry(1, 0, kExampleEntry);
         h.form->document()->open(before, QString());
         h.form->Form_Load();  // page 1 is empty: rows 0..3 as at start
-        h.boxes->saveAnswer = SaveChoice::Discard;
         h.editor().cmdAgregar()->click();
         fillRow(h.editor(), 4, 2, "5", "1", "kept");
         h.open(name);
