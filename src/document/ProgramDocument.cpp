@@ -12,7 +12,6 @@ namespace zlx {
 ProgramDocument::ProgramDocument(QObject *parent)
     : QObject(parent)
 {
-    connect(&m_steps, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
 ProgramDocument::~ProgramDocument() = default;

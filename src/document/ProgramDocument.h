@@ -51,7 +51,6 @@ public:
 
 signals:
     void changed(const zlx::DocumentChange &change);
-    void modifiedChanged(bool modified);
 
 private:
     friend class ProgramStep;

@@ -242,6 +242,30 @@ private slots:
         QCOMPARE(h.boxes->texts, QStringList());
     }
 
+    // The sign's port held by another program when an exchange opens it.
+    void portInUse_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("send") << false << "Envio fallido: puerto en uso";
+        QTest::newRow("read") << true << "Lectura fallida: puerto en uso";
+    }
+
+    void portInUse()
+    {
+        QFETCH(bool, read);
+        QFETCH(QString, panel);
+        Form1Harness h;
+        h.detect(1);
+        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        h.port->busy = {1};
+        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
+        QCOMPARE(h.form->panelText(1), panel);
+        QVERIFY(h.boxes->texts.value(0).startsWith(
+            QStringLiteral("No se puede abrir el puerto COM1. Puerto en uso: otro programa tiene abierto")));
+        QVERIFY(h.form->link()->signDetected());
+    }
+
     // Ports of the scan that will not open: the operator sees why, once a port and reason,
     // beside the buttons; the panels keep their defined texts.
     void portNotices()
