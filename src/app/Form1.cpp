@@ -1,7 +1,6 @@
 #include "app/Form1.h"
 
 #include "app/BoxPresenter.h"
-#include "app/ProjectFileType.h"
 #include "document/ProgramDocument.h"
 #include "editor/Colors.h"
 #include "editor/Fonts.h"

@@ -93,7 +93,6 @@ signals:
 private:
     static constexpr int kEnter = 13;
 
-    void buildLayout();
     void wireRow(EditorRow *row);
     void setPageLabel();
     // The shown rows' entries up to the first empty effect or, setting *fault, up to the
