@@ -176,11 +176,6 @@ void PageEditor::ShowPage(int p)
     markRows();
 }
 
-void PageEditor::showFirstPage()
-{
-    showPageNumber(1);
-}
-
 void PageEditor::showPageNumber(int page, int visibleRows)
 {
     m_currentPage = page;

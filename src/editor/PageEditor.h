@@ -60,8 +60,6 @@ public:
     std::optional<RowFault> unstorableRow() const;
     void focusRow(const RowFault &fault);
     void ShowPage(int p);
-    // currentPage 1, "PAGINA:  1", ShowPage(0).
-    void showFirstPage();
     // Page `page` (1-based) with at least rows 0..visibleRows-1 shown.
     void showPageNumber(int page, int visibleRows = 0);
     // ShowPage puts rows on the screen up to the first entry for which this is false.

@@ -235,10 +235,12 @@ private slots:
         // Started over during a read-back: the read ends and brings nothing.
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.form->cmdLeer->click();
+        QCOMPARE(h.form->panelText(3), QString());
         h.form->cmdNuevo->click();
         QVERIFY(!h.form->link()->readBusy());
         QCOMPARE(h.form->store(), zlx::MessageStore());
         QCOMPARE(h.form->panelText(1), QStringLiteral("Lectura interrumpida"));
+        QCOMPARE(h.form->panelText(3), QString());  // nothing of the view before Leer comes back
         QCOMPARE(h.boxes->texts, QStringList());
     }
 
@@ -272,16 +274,18 @@ private slots:
     {
         Form1Harness h;
         h.port->existing = {};
-        h.port->refusing = {3};
-        h.port->busy = {5};
+        h.port->refusing = {3, 9};
+        h.port->busy = {5, 7};
         for (int pass = 0; pass < 2; ++pass) {
             QVERIFY(h.timer2->fire());
             for (int step = 0; step < 45 && h.timer1->fire(); ++step) {
             }
         }
+        // The latest three of the four.
         QCOMPARE(h.form->noticeText(),
-                 QStringLiteral("Sin permiso para abrir /dev/ttyS02: el usuario debe pertenecer al grupo «dialout» "
-                                "(y volver a iniciar la sesión).\n\nPuerto en uso: otro programa tiene abierto /dev/ttyS04."));
+                 QStringLiteral("Puerto en uso: otro programa tiene abierto /dev/ttyS04.\n\nPuerto en uso: otro programa "
+                                "tiene abierto /dev/ttyS06.\n\nSin permiso para abrir /dev/ttyS08: el usuario debe "
+                                "pertenecer al grupo «dialout» (y volver a iniciar la sesión)."));
         QCOMPARE(h.form->panelText(1), texts::searching());
         QCOMPARE(h.form->panelText(2), texts::maker());
     }

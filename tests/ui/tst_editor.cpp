@@ -216,6 +216,7 @@ private slots:
             row.cmbEfecto->setCurrentIndex(k);
             const QStringList chosen{rules[k].caption, rules[k].amount, "2", *rules[k].text ? rules[k].text : "mensaje"};
             QCOMPARE(ruleFields(row), chosen);
+            QCOMPARE(row.Text2->cursorPosition(), 0);  // the caption from its beginning
             QCOMPARE(itemsOf(row.cmbVelocidad), rules[k].longList ? kLong : kShort);
             QCOMPARE(row.cmbVelocidad->currentIndex(), -1);
             QCOMPARE(itemsOf(row.cmbFuente), kShort);

@@ -36,7 +36,7 @@ private slots:
         row("abrir, cancelled: no file dialog", {"abrir", true, SaveChoice::Cancel, "", false});
         row("abrir, discarded", {"abrir", true, SaveChoice::Discard, "", true});
         row("dropped on a text box", {"drop", true, SaveChoice::Discard, "", true});
-        row("dropped, cancelled", {"drop", true, SaveChoice::Cancel, "", false});
+        row("dropped on the window, cancelled", {"drop window", true, SaveChoice::Cancel, "", false});
         row("handed over by a second start", {"handover", false, SaveChoice::Cancel, "", true});
     }
 
@@ -55,14 +55,17 @@ private slots:
             proceeded = h.form->close();
         } else if (c.how == u"abrir") {
             h.open("other.zlx");
-        } else if (c.how == u"drop") {
+        } else if (c.how.startsWith(u"drop")) {
+            QWidget *target = c.how == u"drop" ? static_cast<QWidget *>(h.editor().row(1).Text1) : h.form.get();
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(h.path("notes.txt")), QUrl::fromLocalFile(h.path("other.zlx"))});
             QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(h.editor().row(1).Text1, &enter);
+            QApplication::sendEvent(target, &enter);
             QVERIFY(enter.isAccepted());
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(h.editor().row(1).Text1, &drop);
+            drop.ignore();
+            QApplication::sendEvent(target, &drop);
+            QVERIFY(drop.isAccepted());
             QCOMPARE(h.editor().row(1).Text1->text(), QString());  // the path is no text for the row
         } else {
             const QString socket = h.path("instance");
@@ -108,6 +111,11 @@ private slots:
         QCOMPARE(row0.Text1->text(), QStringLiteral("ABC"));
         QCOMPARE(row0.cmbEfecto->currentText(), QStringLiteral("Parpadeo"));
         row0.Text1->setFocus();
+        QTest::keyClicks(row0.Text1, "C");
+        h.editor().row(1).Text1->setFocus();
+        key(row0.Text1, Qt::CTRL | Qt::Key_Z);  // committed on leaving the row: a step of the program
+        QCOMPARE(row0.Text1->text(), QStringLiteral("ABC"));
+        QVERIFY(h.form->document()->canRedo());
         QTest::keyClicks(row0.Text1, "D");
         key(row0.Text1, Qt::CTRL | Qt::Key_Z);  // the box's own typing
         QCOMPARE(row0.Text1->text(), QStringLiteral("ABC"));
@@ -150,9 +158,11 @@ private slots:
         h.open("prog.zlx");
         h.editor().cmdSubir()->click();
         h.editor().cmdSubir()->click();  // page 3: empty, Enviar's guard stops there
+        fillRow(h.editor(), 1, -1, "9", "3", "sin efecto");
         const auto writes = h.port->writes.size();
         h.form->cmdLeer->click();
         QVERIFY(h.editor().row(0).Text1->isReadOnly() && !h.editor().row(0).cmbEfecto->isEnabled());
+        QCOMPARE(h.editor().row(1).cmbVelocidad->currentText() + h.editor().row(1).Text1->text(), QString());
         QCOMPARE(h.editor().currentPage(), 1);
         h.save("copy.zlx");
         QCOMPARE(testfiles::read(h.path("copy.zlx")), file);

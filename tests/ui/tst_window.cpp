@@ -100,6 +100,8 @@ private slots:
         QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
         QVERIFY(!f.SSTab1->tabBar()->drawBase());
         QVERIFY(!f.windowIcon().isNull());
+        QCOMPARE(e.findChild<QWidget *>(QStringLiteral("Line1"))->geometry(), QRect(0, 40, 673, 1));  // both ends drawn
+        QCOMPARE(bar->backgroundRole(), QPalette::Button);
         QCOMPARE(f.cmdNuevo->iconSize(), QSize(48, 44));
         // The window owns the port and the timers.
         QVERIFY(h.port->parent() == &f && h.timer1->parent() == &f && h.timer2->parent() == &f);
