@@ -16,7 +16,7 @@ ProgramDocument::ProgramDocument(QObject *parent)
 
 ProgramDocument::~ProgramDocument() = default;
 
-bool ProgramDocument::commitPage(int page, const QList<QByteArray> &rows)
+void ProgramDocument::commitPage(int page, const QList<QByteArray> &rows)
 {
     MessageStore after = m_store;
     const int n = int(std::min<qsizetype>(rows.size(), MessageStore::kRowsPerPage));
@@ -26,10 +26,8 @@ bool ProgramDocument::commitPage(int page, const QList<QByteArray> &rows)
         after.setEntry(page, n, QByteArray());
     auto step = std::make_unique<ProgramStep>(*this, m_store, after, page, page, m_fileName, page + 1,
                                               true, texts::stepPage(page + 1));
-    if (step->isEmpty())
-        return false;
-    m_steps.push(step.release());
-    return true;
+    if (!step->isEmpty())
+        m_steps.push(step.release());
 }
 
 void ProgramDocument::replace(const MessageStore &program, const QString &fileName, const QString &what)

@@ -35,8 +35,8 @@ public:
 
     // The view's page index `page`: rows 0..n-1 become `rows`, and the page ends at row n
     // (an entry that ends a page already, "" or effect "0", stays as it is). One step when the
-    // store changes; true then.
-    bool commitPage(int page, const QList<QByteArray> &rows);
+    // store changes.
+    void commitPage(int page, const QList<QByteArray> &rows);
     // Nuevo: an empty program, the file name kept; nothing left to save.
     void startNew();
     // Abrir: the file's program under its name; nothing left to save.
