@@ -184,19 +184,20 @@ private slots:
         Form1Harness h;
         h.detect(1);
         // A short entry and a font out of range show empty fields.
-        QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400)));
+        QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A", "4\x05" "3B", "5\x05" "0C"}, 400)));
         zlx::MessageStore before;
         before.setEntry(1, 0, kExampleEntry);
         h.form->document()->open(before, QString());
         h.form->Form_Load();  // page 1 is empty: rows 0..3 as at start
-        h.editor().cmdAgregar()->click();
-        fillRow(h.editor(), 4, 2, "5", "1", "kept");
+        for (int i = 0; i < 3; ++i)
+            h.editor().cmdAgregar()->click();
+        fillRow(h.editor(), 6, 2, "5", "1", "kept");
         h.open(name);
         QCOMPARE(h.dialogs, QList<FileDialogKind>{FileDialogKind::Open});
         QCOMPARE(h.boxes->texts.size(), message ? 1 : 0);
         const bool loaded = !name.isEmpty() && !message;
         QCOMPARE(h.form->store().entry(1, 0), loaded ? QByteArray() : kExampleEntry);
-        QCOMPARE(h.editor().row(4).isVisible(), !loaded);
+        QCOMPARE(h.editor().row(6).isVisible(), !loaded);
         QCOMPARE(h.form->panelText(3), loaded ? h.path(name) : QStringLiteral("Paginas soportadas: 20"));
         if (!loaded)
             return;
@@ -206,6 +207,7 @@ private slots:
         QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("10"));
         QCOMPARE(h.editor().row(2).cmbVelocidad->currentText() + h.editor().row(3).cmbFuente->currentText(), QString());
         QCOMPARE(h.editor().row(3).Text1->text(), QStringLiteral("A"));
+        QCOMPARE(h.editor().row(4).cmbFuente->currentText() + h.editor().row(5).cmbFuente->currentText(), QStringLiteral("3"));
     }
 
     void nuevo()

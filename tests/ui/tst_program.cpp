@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "document/ProgramDocument.h"
 
+#include <QLocalSocket>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QUrl>
@@ -74,6 +75,11 @@ private slots:
             connect(&running, &SingleInstance::fileHandedOver, h.form.get(), &Form1::openFromOutside);
             QVERIFY(SingleInstance(socket).handOver(h.path("other.zlx")));
             QTRY_COMPARE(h.form->projectFileName(), h.path("other.zlx"));
+            QLocalSocket lingering;  // a client that stays is let go once its line is in
+            lingering.connectToServer(socket);
+            QVERIFY(lingering.waitForConnected(1000));
+            lingering.write("\n");
+            QTRY_COMPARE(lingering.state(), QLocalSocket::UnconnectedState);
         }
         if (c.how != u"close")
             proceeded = h.form->store().entry(0, 0) == kOther;

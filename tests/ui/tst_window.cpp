@@ -11,6 +11,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -62,6 +66,7 @@ private slots:
             {"Picture1", e.picture1(), &e, {8, 128, 660, 411}, {}, 0, 96},
             {"cmbEfecto(0)", e.row(0).cmbEfecto, &e, {8, 64, 97, 21}, {}, 0, 10},
             {"Text1(0)", e.row(0).Text1, &e, {248, 64, 417, 21}, {}, 0, 13},
+            {"Text2(1)", e.row(1).Text2, &e, {104, 88, 57, 21}, {}, 0, 94},
             {"Text2(0)", e.row(0).Text2, &e, {104, 64, 57, 21}, {}, 0, 95},
             {"Text2(4)", e.row(4).Text2, &e, {104, 160, 57, 21}, {}, 0, 99},
             {"Text2(6)", e.row(6).Text2, &e, {104, 208, 57, 21}, {}, 0, 97},
@@ -230,6 +235,8 @@ private slots:
         zlx::Form2 splash(&mainWindow);
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(splash.size(), QSize(743, 428));
+        QCOMPARE(splash.windowTitle(), QStringLiteral("Form2"));
+        QCOMPARE(splash.geometry().center(), splash.screen()->availableGeometry().center());
         QSignalSpy handedOver(&splash, &zlx::Form2::handedOver);
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
@@ -293,6 +300,29 @@ private slots:
         QVERIFY(quiet.isEmpty());
         QCOMPARE(shown.contains(QStringLiteral("zantolux --help")), c.exitCode == CommandLine::kUsageError);
         QVERIFY(!command.output.contains(QLatin1String("-platform")));
+    }
+
+    // A second start hands its file to the first and ends; the first goes on.
+    void secondStart()
+    {
+        QTemporaryDir runtime;  // the user's own session folder, 0700
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(ZANTOLUX_PROGRAM), {QStringLiteral("--port"), runtime.filePath(QStringLiteral("sign"))});
+        QVERIFY(first.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(runtime.filePath(QStringLiteral("io.github.zantolux.Letreros"))), 10000);
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(ZANTOLUX_PROGRAM), {runtime.filePath(QStringLiteral("p.zlx"))});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.kill();
+        QVERIFY(first.waitForFinished(5000));
     }
 
     void portsWinOverEnvironment()
