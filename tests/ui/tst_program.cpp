@@ -7,6 +7,7 @@
 #include "app/SingleInstance.h"
 #include "document/ProgramDocument.h"
 
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -72,6 +73,8 @@ private slots:
             const QString socket = h.path("instance");
             SingleInstance running(socket);
             QVERIFY(running.listen());
+            const auto others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+            QCOMPARE(QFileInfo(socket).permissions() & others, QFile::Permissions());  // the user's alone
             connect(&running, &SingleInstance::fileHandedOver, h.form.get(), &Form1::openFromOutside);
             QVERIFY(SingleInstance(socket).handOver(h.path("other.zlx")));
             QTRY_COMPARE(h.form->projectFileName(), h.path("other.zlx"));

@@ -105,7 +105,9 @@ private slots:
         QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
         QVERIFY(!f.SSTab1->tabBar()->drawBase());
         QVERIFY(!f.windowIcon().isNull());
-        QCOMPARE(e.findChild<QWidget *>(QStringLiteral("Line1"))->geometry(), QRect(0, 40, 673, 1));  // both ends drawn
+        const auto *line1 = e.findChild<QWidget *>(QStringLiteral("Line1"));
+        QCOMPARE(line1->geometry(), QRect(0, 40, 673, 1));  // both ends drawn
+        QCOMPARE(line1->palette().color(QPalette::Window), e.palette().color(QPalette::Midlight));
         QCOMPARE(bar->backgroundRole(), QPalette::Button);
         QCOMPARE(f.cmdNuevo->iconSize(), QSize(48, 44));
         // The window owns the port and the timers.
