@@ -250,10 +250,11 @@ private slots:
     {
         Form1Harness h;
         h.detect(1);
-        const QByteArray file = projectBytes({"1\x02" "2\xD1" "A\xF1" "o", "4\x00" "7x"}, 400);
+        const QByteArray file = projectBytes({"1\x02" "2\xD1" "A\xF1" "o", QByteArray("4\x00" "7x", 4)}, 400);
         QVERIFY(testfiles::write(h.path("in.zlx"), file));
         h.open("in.zlx");
         QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("ÑAño"));
+        QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("0"));
         h.editor().cmdSubir()->click();
         h.editor().cmdBajar()->click();
         h.save("out.zlx");

@@ -329,6 +329,10 @@ private slots:
 
     void portsWinOverEnvironment()
     {
+        // The program's own argv, its name first, as parse() takes it.
+        char name[] = "zantolux", help[] = "--help";
+        char *argv[] = {name, help};
+        QCOMPARE(CommandLine::arguments(2, argv), QStringList({"zantolux", "--help"}));
         qputenv("ZANTOLUX_PORTS", "/dev/fromenv:tcp://[::1]:4001:rfc2217://h:2");
         QCOMPARE(CommandLine::parse({"zantolux"}).portMap().devicePaths(),
                  (QStringList{"/dev/fromenv", "tcp://[::1]:4001", "rfc2217://h:2"}));
