@@ -21,6 +21,14 @@ std::unique_ptr<QMessageBox> makeQuestionBox(QWidget *parent, const QString &tex
     return box;
 }
 
+std::unique_ptr<QMessageBox> makeSaveQuestionBox(QWidget *parent, const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QString::fromLatin1(texts::kAppTitle), text,
+                                             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box->setDefaultButton(QMessageBox::Cancel);
+    return box;
+}
+
 void BoxPresenter::show(MessageIcon icon, const QString &text)
 {
     makeMessageBox(m_parent, icon, text)->exec();
@@ -29,6 +37,18 @@ void BoxPresenter::show(MessageIcon icon, const QString &text)
 bool BoxPresenter::askYesNo(const QString &text)
 {
     return makeQuestionBox(m_parent, text)->exec() == QMessageBox::Yes;
+}
+
+SaveChoice BoxPresenter::askSaveChanges(const QString &text)
+{
+    switch (makeSaveQuestionBox(m_parent, text)->exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
 }
 
 }  // namespace zlx

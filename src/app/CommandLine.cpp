@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -94,13 +95,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         QStringLiteral("Log the serial link's exchanges, with every frame and answer in hex, "
                        "to standard error."));
     parser.addOptions({help, version, port, debugLink});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A project file (*.zlx) to open. When the program is running "
+                                                "already, its window opens it."),
+                                 QStringLiteral("[FILE]"));
     for (const QCommandLineOption &option : platformOptions())
         parser.addOption(option);
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()));
+    if (parser.positionalArguments().size() > 1)
+        return usageError(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().at(1)));
 
     CommandLine result;
     if (parser.isSet(help)) {
@@ -108,7 +113,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         // The parser's usage line names the running executable, or none before the
         // application object exists: this one names the program.
         const QString text = parser.helpText();
-        result.output = QStringLiteral("Usage: ") + kProgram + QStringLiteral(" [options]")
+        result.output = QStringLiteral("Usage: ") + kProgram + QStringLiteral(" [options] [FILE]")
                         + text.mid(text.indexOf(u'\n')) + QString::fromUtf8(kEnvironmentHelp);
         return result;
     }
@@ -129,6 +134,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                               .arg(result.ports.isEmpty() ? QStringLiteral("ZANTOLUX_PORTS")
                                                           : QStringLiteral("--port"), twice));
     result.debugLink = parser.isSet(debugLink);
+    if (!parser.positionalArguments().isEmpty())
+        result.file = QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
     return result;
 }
 

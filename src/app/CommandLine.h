@@ -22,6 +22,7 @@ struct CommandLine
     QString output;         // for standard output
     QString errorOutput;    // for standard error
     QStringList ports;      // --port devices as absolute paths, COM1 first
+    QString file;           // the project file to open, as an absolute path, or empty
     bool debugLink = false;
 
     // Writes output and errorOutput; returns exitCode.

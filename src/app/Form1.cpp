@@ -1,13 +1,16 @@
 #include "app/Form1.h"
 
 #include "app/BoxPresenter.h"
+#include "document/ProgramDocument.h"
 #include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
 #include "editor/PageEditor.h"
 #include "link/QtTicker.h"
+#include "session/OperatorTexts.h"
 #include "session/ProgramSession.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -56,9 +59,11 @@ Form1::Form1(std::unique_ptr<SignPort> port, PortMap map, std::unique_ptr<Ticker
     for (QObject *child : {static_cast<QObject *>(serial), static_cast<QObject *>(t1), static_cast<QObject *>(t2)})
         child->setParent(this);
     m_link = new SignLink(serial, std::move(map), t1, t2, this);
-    m_session = new ProgramSession(*m_link, m_store, this);
+    m_session = new ProgramSession(*m_link, this);
+    m_document = new ProgramDocument(this);
 
     buildWindow();
+    buildKeys();
     wireLink();
     Form_Load();
 }
@@ -88,7 +93,7 @@ void Form1::buildWindow()
     colors::paintDarkBlue(page);
     SSTab1->addTab(page, QStringLiteral("Mensajes"));
     // The frame sits at its place on the tab control itself, over the page.
-    m_editor = new PageEditor(m_store, SSTab1);
+    m_editor = new PageEditor(*m_document, SSTab1);
     m_editor->setObjectName(QStringLiteral("Frame1"));
     m_editor->setGeometry(twipsRect(120, 360, 10095, 8175));
     m_editor->raise();
@@ -124,6 +129,40 @@ void Form1::buildWindow()
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+// Nuevo, Abrir and Guardar on their usual keys, undo and redo of the program's steps. Enviar
+// and Leer get none: a stray key never starts an exchange.
+void Form1::buildKeys()
+{
+    const struct { QToolButton *button; QKeySequence keys; QString name; } commands[] = {
+        {cmdNuevo, QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("Ctrl+N")},
+        {cmdAbrir, QKeySequence(Qt::CTRL | Qt::Key_O), QStringLiteral("Ctrl+O")},
+        {cmdGuardar, QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("Ctrl+S")},
+    };
+    for (const auto &c : commands) {
+        auto *action = new QAction(this);
+        action->setShortcut(c.keys);
+        addAction(action);
+        connect(action, &QAction::triggered, c.button, &QAbstractButton::clicked);
+        c.button->setToolTip(texts::shortcutTip(c.button->text(), c.name));
+    }
+    auto *undo = new QAction(this);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addAction(undo);
+    connect(undo, &QAction::triggered, this, &Form1::undoStep);
+    auto *redo = new QAction(this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addAction(redo);
+    connect(redo, &QAction::triggered, this, &Form1::redoStep);
+
+    // A project file dropped anywhere on the window opens; the text boxes, which take dropped
+    // text, pass such a file on to it.
+    setAcceptDrops(true);
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (w->acceptDrops())
+            w->installEventFilter(this);
+    }
 }
 
 void Form1::buildStatusBar()

@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -22,12 +23,13 @@ class QTabWidget;
 namespace zlx {
 
 class PageEditor;
+class ProgramDocument;
 class ProgramSession;
 
 enum class FileDialogKind { Open, Save };
 
-// The main window: the command buttons, the status bar and the editor, wired to the sign link
-// and to project files. Its handlers carry the system's names and stay thin.
+// The main window: the command buttons, the status bar and the editor, wired to the program
+// document, the sign link and project files. Its handlers carry the system's names and stay thin.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -38,11 +40,12 @@ public:
           std::unique_ptr<Ticker> timer2 = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
-    MessageStore &store() { return m_store; }
+    ProgramDocument *document() const { return m_document; }
+    const MessageStore &store() const;
     PageEditor *editor() const { return m_editor; }
     SignLink *link() const { return m_link; }
     ProgramSession *session() const { return m_session; }
-    QString projectFileName() const { return m_projectFileName; }
+    QString projectFileName() const;
     QString panelText(int panel) const;
     QString noticeText() const;  // what the notice beside the buttons says, if anything
 
@@ -69,10 +72,30 @@ public slots:
     void cmdGuardar_Click();
     void cmdEnviar_Click();
     void cmdLeer_Click();
+    // A project file from outside the window: dropped on it, handed over by a second start,
+    // or named on the command line. It asks as Abrir does; empty: the window comes to the front.
+    void openFromOutside(const QString &fileName);
+    void undoStep();
+    void redoStep();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Where the operator stood when a read-back began: shown again if it does not complete.
+    struct ViewBeforeRead
+    {
+        int page = 1;
+        int visibleRows = 4;
+        QString panel3;
+    };
+
     void buildWindow();
     void buildStatusBar();
+    void buildKeys();
     void applyTabOrder();
     void wireLink();
     void showMessage(MessageIcon icon, const QString &text);
@@ -83,11 +106,19 @@ private:
     void onReadStarting();
     void onExchangeFinished(const ExchangeReport &report);
     void onPortNotice(const QString &address, PortStatus status, const QString &detail);
+    bool sendProgram();
     int pagesToSave() const;
-    EditorView currentView() const;
     QString chooseFileWithDialog(FileDialogKind kind);
+    bool save();
+    // True when nothing unsaved is in the way of replacing the program or closing: nothing
+    // changed, or the operator saved it or let it go.
+    bool settleUnsavedChanges(const QString &question);
+    bool openProjectFile(const QString &name);
+    void showDocumentAgain();
+    void endRead();
+    void step(bool forward);
 
-    MessageStore m_store;
+    ProgramDocument *m_document = nullptr;
     PageEditor *m_editor = nullptr;
     SignLink *m_link = nullptr;
     ProgramSession *m_session = nullptr;
@@ -96,8 +127,7 @@ private:
     QStringList m_notices;
     std::unique_ptr<MessagePresenter> m_presenter;
     FileChooser m_chooseFile;
-    QString m_projectFileName;
-
+    std::optional<ViewBeforeRead> m_readView;  // set while a read-back runs
 };
 
 }  // namespace zlx

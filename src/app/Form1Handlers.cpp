@@ -1,19 +1,17 @@
-// Form1's handlers: the commands of the window and its reactions to the sign link. They stay
-// thin: what an exchange does lives in the session, what a project file holds in project/.
+// Form1's command handlers. They stay thin: what an exchange does lives in the session, what a
+// project file holds in project/, the program itself in the document.
 #include "app/Form1.h"
 
+#include "document/ProgramDocument.h"
 #include "editor/PageEditor.h"
-#include "link/DeviceAccess.h"
-#include "link/ExchangeReply.h"
-#include "link/LinkLog.h"
 #include "project/ProjectFile.h"
 #include "project/ProjectIo.h"
+#include "protocol/SendPlan.h"
 #include "session/OperatorTexts.h"
 #include "session/ProgramSession.h"
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -21,20 +19,6 @@ namespace zlx {
 
 namespace {
 constexpr char kFileFilter[] = "Archivos zlx (*.zlx)";
-}
-
-void Form1::wireLink()
-{
-    connect(m_link, &SignLink::scanPassStarted, this, &Form1::onScanPassStarted);
-    connect(m_link, &SignLink::signFound, this, &Form1::onSignFound);
-    connect(m_link, &SignLink::exchangesAvailable, this, [this](bool available) {
-        cmdEnviar->setEnabled(available);
-        cmdLeer->setEnabled(available);
-    });
-    connect(m_link, &SignLink::portNotice, this, &Form1::onPortNotice);
-    connect(m_session, &ProgramSession::progress, this, &Form1::onProgress);
-    connect(m_session, &ProgramSession::readStarting, this, &Form1::onReadStarting);
-    connect(m_session, &ProgramSession::finished, this, &Form1::onExchangeFinished);
 }
 
 void Form1::Form_Load()
@@ -49,111 +33,67 @@ void Form1::Form_Load()
         m_link->SetUpLink();
 }
 
-void Form1::onScanPassStarted()
-{
-    setPanel(1, texts::searching());
-    setPanel(2, texts::maker());
-}
-
-void Form1::onSignFound()
-{
-    const auto &model = m_link->model();
-    if (model) {
-        setWindowTitle(texts::detectedTitle(*model));
-        setPanel(3, texts::modelPanel(*model));
-    }
-    setPanel(1, texts::detected());
-    setPanel(2, texts::portPanel(m_link->portNumber()));
-    m_editor->setPageCount(model ? std::optional<int>(model->pageCount) : std::nullopt);
-}
-
-void Form1::onProgress(const ExchangeReply *reply)
-{
-    if (reply->exchange() == Exchange::Send)
-        setPanel(1, texts::sendProgress(reply->acknowledged()));
-    else
-        setPanel(1, texts::readProgress(reply->answeredPage() + 1, reply->answeredBlock() + 1));
-}
-
-// The latest few, newest last; the panels keep their own texts.
-void Form1::onPortNotice(const QString &address, PortStatus status, const QString &detail)
-{
-    constexpr int kShown = 3;
-    const QString note = texts::portNote(address, status, detail, accessGroup(address));
-    qCWarning(lcLink).noquote() << note;
-    m_notices.append(note);
-    while (m_notices.size() > kShown)
-        m_notices.removeFirst();
-    m_notice->setText(m_notices.join(QStringLiteral("\n\n")));
-    m_notice->setToolTip(m_notice->text());
-    m_notice->show();
-}
-
 void Form1::cmdEnviar_Click()
 {
-    if (m_editor->row(0).cmbEfecto->currentText().isEmpty())
+    // During a read-back the rows show the reset page; the guard looks at the program's page
+    // that was shown before Leer, and what goes out is the program.
+    const bool reading = m_readView.has_value();
+    if (reading) {
+        if (!PageEditor::shows(store().entry(m_readView->page - 1, 0)))
+            return;
+    } else if (m_editor->row(0).cmbEfecto->currentText().isEmpty()) {
         return;
+    }
     if (m_link->programBusy())
         return;
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
+    if (!reading && !m_editor->SaveShownPage(m_editor->currentPage() - 1))
         return;
+    if (const auto &model = m_link->exchangeModel()) {
+        const QList<int> lost = planSend(store(), *model).pagesLost();
+        if (!lost.isEmpty() && !m_presenter->askYesNo(texts::pagesNotSent(lost)))
+            return;
+    }
+    if (reading)
+        showDocumentAgain();
+    if (!sendProgram() && m_link->readBusy())
+        m_link->cancel();  // the read-back gave way to Enviar all the same
+}
+
+bool Form1::sendProgram()
+{
     const QString panelBefore = panelText(1);
     setPanel(1, texts::sending());
     const ProgramSession::SendStart start = m_session->send(
-        [this](int) { showMessage(MessageIcon::Information, texts::cutMessage()); });
+        store(), [this](int) { showMessage(MessageIcon::Information, texts::cutMessage()); });
     if (start.refusal == Refusal::None)
-        return;
+        return true;
     setPanel(1, panelBefore);  // a refusal leaves the window as it was
     if (start.fault)
         showMessage(MessageIcon::Exclamation,
                     texts::unsendableEntry(start.fault->page, start.fault->row, start.fault->problem));
     else if (const QString why = texts::refusal(start.refusal); !why.isEmpty())
         showMessage(MessageIcon::Exclamation, why);
-}
-
-EditorView Form1::currentView() const
-{
-    EditorView view{m_editor->currentPage(), 0, panelText(3)};
-    while (view.visibleRows < PageEditor::kRows && m_editor->row(view.visibleRows).isVisible())
-        ++view.visibleRows;
-    return view;
+    return false;
 }
 
 void Form1::cmdLeer_Click()
 {
     if (m_link->readBusy())
         return;
-    // The shown page is stored first so that a failed read-back can give it back.
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
+    // The shown page is committed first; a row that cannot be stored is lost only if the
+    // operator says so.
+    if (const std::optional<RowFault> fault = m_editor->unstorableRow()) {
+        if (!m_presenter->askYesNo(texts::readOverRow(fault->page + 1, fault->row + 1, fault->problem))) {
+            m_editor->focusRow(*fault);
+            return;
+        }
+    } else if (!m_editor->SaveShownPage(m_editor->currentPage() - 1)) {
         return;
-    if (const Refusal refused = m_session->read(currentView()); refused != Refusal::None) {
+    }
+    if (const Refusal refused = m_session->read(); refused != Refusal::None) {
         if (const QString why = texts::refusal(refused); !why.isEmpty())
             showMessage(MessageIcon::Exclamation, why);
     }
-}
-
-void Form1::onReadStarting()
-{
-    Form_Load();
-    setPanel(1, texts::reading());
-    setPanel(3, QString());
-}
-
-void Form1::onExchangeFinished(const ExchangeReport &report)
-{
-    if (report.exchange == Exchange::Read) {
-        if (report.givenBack) {
-            m_editor->showPageNumber(report.givenBack->page, report.givenBack->visibleRows);
-            setPanel(3, report.givenBack->panel3);
-        } else if (report.outcome == Outcome::Completed || report.outcome == Outcome::ForeignPage) {
-            m_editor->showFirstPage();
-        }
-    }
-    const texts::Ending ending = texts::ending(report);
-    if (!ending.panel.isEmpty())
-        setPanel(1, ending.panel);
-    if (!ending.message.isEmpty())
-        showMessage(ending.warning ? MessageIcon::Exclamation : MessageIcon::Information, ending.message);
 }
 
 int Form1::pagesToSave() const
@@ -169,6 +109,8 @@ QString Form1::chooseFileWithDialog(FileDialogKind kind)
     if (kind == FileDialogKind::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("zlx"));
+        if (!projectFileName().isEmpty())
+            dialog.selectFile(projectFileName());
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -180,45 +122,67 @@ QString Form1::chooseFileWithDialog(FileDialogKind kind)
 
 void Form1::cmdGuardar_Click()
 {
-    if (!m_editor->SaveShownPage(m_editor->currentPage() - 1))
-        return;
+    save();
+}
+
+// Guardar: true once the program is in the file. During a read-back the rows show the reset
+// page, not the program: the document is saved as it stands.
+bool Form1::save()
+{
+    if (!m_readView && !m_editor->SaveShownPage(m_editor->currentPage() - 1))
+        return false;
     const QString name = m_chooseFile(FileDialogKind::Save);
     if (name.isEmpty())
-        return;
-    const QString error = project::writeFile(name, m_store, pagesToSave());
+        return false;
+    const QString error = project::writeFile(name, store(), pagesToSave());
     if (!error.isEmpty()) {
         showMessage(MessageIcon::Exclamation, error);
-        return;
+        return false;
     }
-    m_projectFileName = name;
-    setPanel(3, m_projectFileName);
+    m_document->markSaved(name);
+    setPanel(3, name);
+    if (m_readView)
+        m_readView->panel3 = name;  // what a failed read-back shows again
+    return true;
 }
 
 void Form1::cmdAbrir_Click()
 {
-    // The file is read and checked before the editor changes: a failed open costs nothing.
-    const QString name = m_chooseFile(FileDialogKind::Open);
-    if (name.isEmpty())
+    if (!settleUnsavedChanges(texts::openQuestion()))
         return;
+    const QString name = m_chooseFile(FileDialogKind::Open);
+    if (!name.isEmpty())
+        openProjectFile(name);
+}
+
+// The file is read and checked before anything changes: a failed open costs nothing, and a
+// read-back under way goes on.
+bool Form1::openProjectFile(const QString &name)
+{
     const project::ReadResult file = project::readFile(name);
     if (!file.error.isEmpty()) {
         showMessage(MessageIcon::Exclamation, file.error);
-        return;
+        return false;
     }
+    endRead();
     Form_Load();
-    m_session->forgetEarlierProgram();  // the operator chose to replace the program
-    m_projectFileName = name;
-    project::load(file.lines, m_store);
-    setPanel(3, m_projectFileName);
-    m_editor->showFirstPage();
+    MessageStore program;
+    project::load(file.lines, program);
+    m_document->open(program, name);
+    setPanel(3, name);
+    return true;
 }
 
 void Form1::cmdNuevo_Click()
 {
-    if (!m_presenter->askYesNo(QStringLiteral("¿ Desea crear un nuevo proyecto ?\nLas modificaciones que no haya guardado se perderán")))
+    // A row that cannot be stored is among what the question says will be lost.
+    if (!m_readView)
+        m_editor->commitQuietly();
+    if (!m_presenter->askYesNo(texts::newQuestion()))
         return;
+    endRead();
     Form_Load();
-    m_session->forgetEarlierProgram();  // the operator chose to start over
+    m_document->startNew();
 }
 
 }  // namespace zlx

@@ -50,7 +50,7 @@ SignJob::SignJob(JobKind kind, const JobTarget &target, const MessageStore &prog
     m_link->setResponseTimeout(timeout);
     // A pass ends when it reaches its last port, one past the list.
     m_link->setLastScanPort(int(map.devicePaths().size()) + 1);
-    m_session = new ProgramSession(*m_link, m_store, this);
+    m_session = new ProgramSession(*m_link, this);
     connect(m_link, &SignLink::signFound, this, &SignJob::onSignFound);
     connect(m_link, &SignLink::scanPassEnded, this, &SignJob::onScanPassEnded);
     connect(m_link, &SignLink::portNotice, this, &SignJob::onPortNotice);
@@ -148,7 +148,7 @@ void SignJob::startSend()
     m_store = m_program;
     m_clock.start();
     const ProgramSession::SendStart start =
-        m_session->send([this](int page) { emit note(texts::pageCut(label(), page + 1), false); });
+        m_session->send(m_store, [this](int page) { emit note(texts::pageCut(label(), page + 1), false); });
     // The file's rows were checked before any port was touched; this is the last guard.
     if (start.fault) {
         const QByteArray &e = m_program.entry(start.fault->page, start.fault->row);
@@ -182,6 +182,8 @@ void SignJob::onProgress(const ExchangeReply *reply)
 
 void SignJob::onFinished(const ExchangeReport &report)
 {
+    if (report.program)
+        m_store = *report.program;
     if (m_done || report.outcome == Outcome::Superseded)
         return;
     if (report.exchange == Exchange::Send) {

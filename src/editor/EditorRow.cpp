@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QWidget>
 
 #include <limits>
@@ -66,6 +67,55 @@ bool EditorRow::isVisible() const
 {
     // Not QWidget::isVisible(): a row counts as shown while the window itself is hidden.
     return !Text1->isHidden();
+}
+
+bool EditorRow::holds(const QWidget *w) const
+{
+    // Up the parent chain, across windows: an open list of a box belongs to its row.
+    for (; w; w = w->parentWidget()) {
+        if (w == cmbEfecto || w == Text2 || w == cmbVelocidad || w == cmbFuente || w == Text1)
+            return true;
+    }
+    return false;
+}
+
+RowInput EditorRow::input() const
+{
+    return {cmbEfecto->currentText(), cmbEfecto->currentIndex(), cmbVelocidad->currentText(),
+            cmbFuente->currentText(), Text1->text()};
+}
+
+std::optional<QByteArray> EditorRow::unchangedEntry() const
+{
+    if (m_shown && m_shown->second == input())
+        return m_shown->first;
+    return std::nullopt;
+}
+
+void EditorRow::setReadOnly(bool readOnly)
+{
+    Text1->setReadOnly(readOnly);
+    for (QComboBox *box : {cmbEfecto, cmbVelocidad, cmbFuente})
+        box->setEnabled(!readOnly);
+}
+
+void EditorRow::forgetTyping()
+{
+    for (QLineEdit *box : {Text1, cmbEfecto->lineEdit(), cmbVelocidad->lineEdit(), cmbFuente->lineEdit()}) {
+        if (!box->isUndoAvailable() && !box->isRedoAvailable())
+            continue;
+        // Setting the text is the only way to end a line edit's history; where the operator
+        // stands in it stays.
+        const int cursor = box->cursorPosition();
+        const int start = box->selectionStart();
+        const int length = int(box->selectedText().size());
+        const QSignalBlocker blocker(box);
+        box->setText(box->text());
+        if (start >= 0)
+            box->setSelection(cursor == start ? start + length : start, cursor == start ? -length : length);
+        else
+            box->setCursorPosition(cursor);
+    }
 }
 
 void EditorRow::markCut(const QString &note)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "model/RowCheck.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -25,12 +29,27 @@ public:
 
     void setVisible(bool visible);  // all five, in the order effect, unit, amount, font, text
     bool isVisible() const;
-    // A non-empty note marks the message text as cut on Send: red, with the note as tooltip.
-    // An empty one gives the text box back its own colours and no tooltip.
+    bool holds(const QWidget *w) const;  // w is one of the row's controls, or part of one
+    // A non-empty note marks the message text as left out of a Send: red, with the note as
+    // tooltip. An empty one gives the text box back its own colours and no tooltip.
     void markCut(const QString &note);
+
+    RowInput input() const;  // what the controls hold, as typed
+    // The entry ShowPage put here: while the controls still show what they showed then, the row
+    // stands for that entry byte for byte, whatever a fresh encoding of them would give.
+    void remember(const QByteArray &entry) { m_shown.emplace(entry, input()); }
+    void forget() { m_shown.reset(); }
+    std::optional<QByteArray> unchangedEntry() const;
+
+    // Read-only: the text can be selected, nothing changed; the boxes are off.
+    void setReadOnly(bool readOnly);
+    // Ends the boxes' own undo history: what was typed before a commit is undone as a step of
+    // the program, not inside a box.
+    void forgetTyping();
 
 private:
     int m_index;
+    std::optional<std::pair<QByteArray, RowInput>> m_shown;
 };
 
 }  // namespace zlx

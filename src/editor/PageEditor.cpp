@@ -1,9 +1,8 @@
+// The editor as a view of the program: showing a page, committing it back, paging.
 #include "editor/PageEditor.h"
 
-#include "editor/EffectRules.h"
+#include "document/ProgramDocument.h"
 #include "model/MessageEntry.h"
-#include "protocol/PageImages.h"
-#include "protocol/SignModel.h"
 #include "session/OperatorTexts.h"
 
 #include <QComboBox>
@@ -32,6 +31,7 @@ void PageEditor::reset()
     m_currentPage = 1;
     setPageLabel();
     for (EditorRow *row : m_rows) {
+        row->forget();
         row->cmbEfecto->clear();
         row->cmbEfecto->setEditText(QString());
         {
@@ -49,24 +49,26 @@ void PageEditor::reset()
     }
     for (int r = m_nextRow; r < kRows; ++r)
         m_rows[size_t(r)]->setVisible(false);
-    m_store.clearPages(MessageStore::kPagesInUse);
     m_filling = false;
-    markCutRows();
+    markRows();
 }
 
-QList<QByteArray> PageEditor::shownEntries(RowProblem *problem) const
+QList<QByteArray> PageEditor::shownEntries(std::optional<RowFault> *fault) const
 {
     QList<QByteArray> entries;
     for (const EditorRow *row : m_rows) {
-        const RowInput input{row->cmbEfecto->currentText(), row->cmbEfecto->currentIndex(),
-                             row->cmbVelocidad->currentText(), row->cmbFuente->currentText(),
-                             row->Text1->text()};
+        const RowInput input = row->input();
         if (input.effectText.isEmpty())
             break;
+        // A row as ShowPage left it goes back as it came; only an edited row is encoded anew.
+        if (const std::optional<QByteArray> unchanged = row->unchangedEntry()) {
+            entries.append(*unchanged);
+            continue;
+        }
         const RowCheckResult check = checkRow(input);
         if (check.problem != RowProblem::None) {
-            if (problem)
-                *problem = check.problem;
+            if (fault)
+                fault->emplace(RowFault{m_currentPage - 1, int(entries.size()), check.problem});
             break;
         }
         entries.append(entry::make(check.effectIndex + 1, check.amount,
@@ -75,60 +77,67 @@ QList<QByteArray> PageEditor::shownEntries(RowProblem *problem) const
     return entries;
 }
 
-bool PageEditor::SaveShownPage(int p)
+std::optional<RowFault> PageEditor::unstorableRow() const
 {
-    // Every row is checked before anything is stored, so a refused page leaves the store as it was.
-    RowProblem problem = RowProblem::None;
-    const QList<QByteArray> entries = shownEntries(&problem);
-    const int r = int(entries.size());
-    if (problem != RowProblem::None) {
-        emit refused(texts::rowProblem(p + 1, r + 1, problem));
-        const EditorRow &row = *m_rows[size_t(r)];
-        QWidget *culprit = row.Text1;
-        if (problem == RowProblem::UnknownEffect)
-            culprit = row.cmbEfecto;
-        else if (problem == RowProblem::BadAmount)
-            culprit = row.cmbVelocidad;
-        else if (problem == RowProblem::BadFont)
-            culprit = row.cmbFuente;
-        culprit->setFocus(Qt::OtherFocusReason);
+    std::optional<RowFault> fault;
+    shownEntries(&fault);
+    return fault;
+}
+
+void PageEditor::focusRow(const RowFault &fault)
+{
+    const EditorRow &row = *m_rows[size_t(fault.row)];
+    QWidget *culprit = row.Text1;
+    if (fault.problem == RowProblem::UnknownEffect)
+        culprit = row.cmbEfecto;
+    else if (fault.problem == RowProblem::BadAmount)
+        culprit = row.cmbVelocidad;
+    else if (fault.problem == RowProblem::BadFont)
+        culprit = row.cmbFuente;
+    culprit->setFocus(Qt::OtherFocusReason);
+}
+
+bool PageEditor::commit(int p, bool report)
+{
+    if (m_readOnly)
+        return true;  // the rows show the reset page of a read-back, not the program
+    // Every row is checked before anything is stored, so a refused page leaves the program as it was.
+    std::optional<RowFault> fault;
+    const QList<QByteArray> entries = shownEntries(&fault);
+    if (fault) {
+        if (report) {
+            emit refused(texts::rowProblem(p + 1, fault->row + 1, fault->problem));
+            focusRow(*fault);
+        }
         return false;
     }
-    for (int i = 0; i < r; ++i)
-        m_store.setEntry(p, i, entries.at(i));
-    if (r < kRows)
-        m_store.setEntry(p, r, QByteArray());
+    m_document.commitPage(p, entries);
+    for (EditorRow *row : m_rows)
+        row->forgetTyping();
     return true;
 }
 
-void PageEditor::setPageCount(std::optional<int> pageCount)
+bool PageEditor::SaveShownPage(int p)
 {
-    m_pageCount = pageCount;
-    markCutRows();
+    return commit(p, true);
 }
 
-void PageEditor::markCutRows()
+bool PageEditor::commitQuietly()
 {
-    if (m_filling)
-        return;
-    const std::optional<SignModel> model = m_pageCount ? modelWithPages(*m_pageCount) : std::nullopt;
-    const QList<QByteArray> entries = model ? shownEntries() : QList<QByteArray>();
-    const PageFit fit = model ? pageFit(entries, *model) : PageFit{};
-    for (int r = 0; r < kRows; ++r) {
-        QString note;
-        if (fit.cut() && r >= fit.firstCutRow && r < int(entries.size()))
-            note = QStringLiteral("La página supera la memoria del letrero en %1 bytes: esta fila %2 al enviar.")
-                       .arg(fit.over())
-                       .arg(r == fit.firstCutRow ? QStringLiteral("se recortará")
-                                                 : QStringLiteral("se perderá"));
-        m_rows[size_t(r)]->markCut(note);
-    }
+    return commit(m_currentPage - 1, false);
+}
+
+bool PageEditor::shows(const QByteArray &entry)
+{
+    // A first character that is no digit ends the page like an empty entry.
+    return !entry::isEmpty(entry) && entry::effectDigit(entry) >= 1;
 }
 
 void PageEditor::ShowPage(int p)
 {
     m_filling = true;
     for (EditorRow *row : m_rows) {
+        row->forget();
         row->cmbEfecto->setEditText(QString());
         // No item stays selected, so that selecting the stored effect always raises its rule.
         row->cmbEfecto->setCurrentIndex(-1);
@@ -140,14 +149,12 @@ void PageEditor::ShowPage(int p)
 
     int filled = 0;
     for (; filled < kRows; ++filled) {
-        const QByteArray &e = m_store.entry(p, filled);
-        const int effect = entry::effectDigit(e);
-        // A first character that is no digit ends the page like an empty entry.
-        if (entry::isEmpty(e) || effect < 1)
+        const QByteArray &e = m_document.store().entry(p, filled);
+        if (!shows(e))
             break;
         EditorRow &row = *m_rows[size_t(filled)];
         row.setVisible(true);
-        row.cmbEfecto->setCurrentIndex(effect - 1);  // raises cmbEfecto_Click: the defaults
+        row.cmbEfecto->setCurrentIndex(entry::effectDigit(e) - 1);  // raises cmbEfecto_Click: the defaults
 
         const int amount = entry::amount(e);
         row.cmbVelocidad->setEditText(amount >= 0 ? QString::number(amount) : QString());
@@ -162,17 +169,11 @@ void PageEditor::ShowPage(int p)
         const QString entryText = entry::storedToText(entry::storedText(e));
         row.Text1->setText(entryText);
         row.Text1->setCursorPosition(0);  // a long text shows its beginning
+        row.remember(e);
     }
     m_nextRow = std::min(filled, kRows - 1);
     m_filling = false;
-    markCutRows();
-}
-
-void PageEditor::showFirstPage()
-{
-    m_currentPage = 1;
-    setPageLabel();
-    ShowPage(0);
+    markRows();
 }
 
 void PageEditor::showPageNumber(int page, int visibleRows)
@@ -182,6 +183,21 @@ void PageEditor::showPageNumber(int page, int visibleRows)
     for (int r = 0; r < std::min(visibleRows, int(kRows)); ++r)
         m_rows[size_t(r)]->setVisible(true);
     ShowPage(page - 1);
+}
+
+void PageEditor::onDocumentChanged(const DocumentChange &change)
+{
+    if (!change.fromView && !m_readOnly)
+        showPageNumber(change.page);
+    else
+        markRows();  // an earlier page may now end the program before this one
+}
+
+void PageEditor::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    for (EditorRow *row : m_rows)
+        row->setReadOnly(readOnly);
 }
 
 void PageEditor::cmdSubir_Click()
@@ -224,42 +240,6 @@ void PageEditor::Text1_KeyPress(int r, int key)
     const int n = std::min(r + 1, kRows - 1);
     if (m_rows[size_t(n)]->isVisible())
         m_rows[size_t(n)]->Text1->setFocus(Qt::OtherFocusReason);
-}
-
-void PageEditor::cmbEfecto_Click(int r)
-{
-    EditorRow &row = *m_rows[size_t(r)];
-    const EffectRule *rule = effectRule(row.cmbEfecto->currentIndex());
-    if (!rule)
-        return;
-    row.Text2->setText(rule->unitCaption);
-    row.Text2->setCursorPosition(0);
-    {
-        // Filling the emptied box would select its first item; the rule selects none.
-        const QSignalBlocker blocker(row.cmbVelocidad);
-        row.cmbVelocidad->clear();
-        row.cmbVelocidad->setEditText(rule->defaultAmount);
-        row.cmbVelocidad->addItems(rule->amounts);
-        row.cmbVelocidad->setCurrentIndex(-1);
-        row.cmbVelocidad->setEditText(rule->defaultAmount);
-    }
-    row.cmbFuente->setEditText(rule->defaultFont);
-    if (!rule->sampleText.isEmpty())
-        row.Text1->setText(rule->sampleText);
-}
-
-void PageEditor::cmbEfecto_Change(int r)
-{
-    EditorRow &row = *m_rows[size_t(r)];
-    if (!row.cmbEfecto->currentText().isEmpty())
-        return;
-    row.Text2->clear();
-    row.cmbVelocidad->setEditText(QString());
-    row.cmbFuente->setEditText(QString());
-    row.Text1->clear();
-    // An emptied box has no effect; choosing the former one again must apply its rule.
-    if (row.cmbEfecto->currentIndex() != -1)
-        row.cmbEfecto->setCurrentIndex(-1);
 }
 
 }  // namespace zlx

@@ -1,10 +1,15 @@
 // The editor frame's fixed layout: page bar, headings, picture and the 20 rows, and their wiring.
 #include "editor/PageEditor.h"
 
+#include "document/ProgramDocument.h"
+#include "editor/BoxUndoKeys.h"
 #include "editor/Colors.h"
 #include "editor/Fonts.h"
 #include "editor/Layout.h"
+#include "session/OperatorTexts.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QIcon>
@@ -12,6 +17,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <utility>
 
 namespace zlx {
 
@@ -43,9 +49,10 @@ QPushButton *makeArrowButton(QWidget *parent, const char *name, const char *imag
 
 }  // namespace
 
-PageEditor::PageEditor(MessageStore &store, QWidget *parent)
+PageEditor::PageEditor(ProgramDocument &document, QWidget *parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_document(document)
+    , m_undoKeys(new BoxUndoKeys(this))
 {
     setObjectName(QStringLiteral("Frame1"));
     resize(px(10095), px(8175));
@@ -86,28 +93,51 @@ PageEditor::PageEditor(MessageStore &store, QWidget *parent)
                             twipsRect(6000, 720, 735, 255));
 
     for (int r = 0; r < kRows; ++r) {
-        auto *row = new EditorRow(r, this);
-        m_rows[size_t(r)] = row;
-        connect(row->cmbEfecto, &QComboBox::currentIndexChanged, this, [this, r](int k) {
-            if (k >= 0)
-                cmbEfecto_Click(r);
-        });
-        // Choosing the item that is already selected changes no index; the rule must run
-        // all the same. Running it twice on a change is harmless: it sets fixed values.
-        connect(row->cmbEfecto, &QComboBox::activated, this, [this, r] { cmbEfecto_Click(r); });
-        connect(row->cmbEfecto, &QComboBox::editTextChanged, this, [this, r] { cmbEfecto_Change(r); });
-        connect(row->Text1, &QLineEdit::returnPressed, this, [this, r] { Text1_KeyPress(r, kEnter); });
-        // Any edit of a row may move where the page stops fitting the sign's memory.
-        for (QComboBox *box : {row->cmbEfecto, row->cmbVelocidad, row->cmbFuente})
-            connect(box, &QComboBox::editTextChanged, this, &PageEditor::markCutRows);
-        connect(row->cmbEfecto, &QComboBox::currentIndexChanged, this, &PageEditor::markCutRows);
-        connect(row->Text1, &QLineEdit::textChanged, this, &PageEditor::markCutRows);
+        m_rows[size_t(r)] = new EditorRow(r, this);
+        wireRow(m_rows[size_t(r)]);
     }
     m_picture1->lower();
 
     connect(m_cmdSubir, &QPushButton::clicked, this, &PageEditor::cmdSubir_Click);
     connect(m_cmdBajar, &QPushButton::clicked, this, &PageEditor::cmdBajar_Click);
     connect(m_cmdAgregar, &QPushButton::clicked, this, &PageEditor::cmdAgregar_Click);
+    m_cmdBajar->setToolTip(texts::shortcutTip(QStringLiteral("Página anterior"), QStringLiteral("RePág")));
+    m_cmdSubir->setToolTip(texts::shortcutTip(QStringLiteral("Página siguiente"), QStringLiteral("AvPág")));
+    // The window's keys for the arrows, whatever control has the focus: a box never sees them,
+    // so an effect box neither steps its list nor runs its rule on them.
+    for (const auto &[key, handler] : {std::pair{Qt::Key_PageDown, &PageEditor::cmdSubir_Click},
+                                       std::pair{Qt::Key_PageUp, &PageEditor::cmdBajar_Click}}) {
+        auto *action = new QAction(this);
+        action->setShortcut(QKeySequence(key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    }
+
+    connect(&m_document, &ProgramDocument::changed, this, &PageEditor::onDocumentChanged);
+    connect(qApp, &QApplication::focusChanged, this, &PageEditor::onFocusChanged);
+}
+
+void PageEditor::wireRow(EditorRow *row)
+{
+    const int r = row->index();
+    connect(row->cmbEfecto, &QComboBox::currentIndexChanged, this, [this, r](int k) {
+        if (k >= 0)
+            cmbEfecto_Click(r);
+    });
+    // Choosing the item that is already selected changes no index; the rule must run
+    // all the same. Running it twice on a change is harmless: it sets fixed values.
+    connect(row->cmbEfecto, &QComboBox::activated, this, [this, r] { cmbEfecto_Click(r); });
+    connect(row->cmbEfecto, &QComboBox::editTextChanged, this, [this, r] { cmbEfecto_Change(r); });
+    connect(row->Text1, &QLineEdit::returnPressed, this, [this, r] { Text1_KeyPress(r, kEnter); });
+    // Any edit of a row may move where the page stops fitting the sign's memory.
+    for (QComboBox *box : {row->cmbEfecto, row->cmbVelocidad, row->cmbFuente}) {
+        connect(box, &QComboBox::editTextChanged, this, &PageEditor::markRows);
+        m_undoKeys->watch(box);
+    }
+    connect(row->cmbEfecto, &QComboBox::currentIndexChanged, this, &PageEditor::markRows);
+    connect(row->Text1, &QLineEdit::textChanged, this, &PageEditor::markRows);
+    m_undoKeys->watch(row->Text1);
 }
 
 QLabel *PageEditor::label(int n) const

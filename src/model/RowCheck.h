@@ -13,6 +13,8 @@ struct RowInput
     QString amountText;
     QString fontText;
     QString text;
+
+    bool operator==(const RowInput &) const = default;
 };
 
 enum class RowProblem { None, UnknownEffect, BadAmount, BadFont, BadText };

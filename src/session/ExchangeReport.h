@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkTypes.h"
+#include "model/MessageStore.h"
 
 #include <QList>
 #include <QMetaType>
@@ -8,15 +9,6 @@
 #include <optional>
 
 namespace zlx {
-
-// Where the editor stood when a read-back began, given back with the earlier program when the
-// read-back fails. The session keeps it for the window and never looks inside.
-struct EditorView
-{
-    int page = 1;
-    int visibleRows = 4;
-    QString panel3;
-};
 
 // How one Send or read-back ended, with what the operator is to be told about it.
 struct ExchangeReport
@@ -30,7 +22,9 @@ struct ExchangeReport
     int page = -1;          // read-back: the page (from 0) from which the memory was unreadable
     int frames = 0;         // send: frames written, the end frame not counted
     QList<int> cutPages;    // send: pages (from 0) cut to fit the sign's page memory
-    std::optional<EditorView> givenBack;  // read-back: the earlier program is back
+    // read-back: the sign's program, when the read completed or stopped at an unreadable page
+    // after the first (the pages before it)
+    std::optional<MessageStore> program;
 };
 
 enum class Refusal { None, NoSign, Busy, UnknownModel, BadEntry };

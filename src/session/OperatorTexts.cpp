@@ -90,6 +90,8 @@ Ending readEnding(const ExchangeReport &r)
         return {QStringLiteral("Lectura Completa"), QStringLiteral("Lectura finalizada correctamente"), false};
     if (r.outcome == Outcome::Superseded)
         return {};  // the Send that ended it speaks for itself
+    if (r.outcome == Outcome::Cancelled)
+        return {readFailure(r.outcome, r.page, false), {}};  // the operator ended it
     QString cause;
     switch (r.outcome) {
     case Outcome::Timeout:
@@ -111,10 +113,8 @@ Ending readEnding(const ExchangeReport &r)
     const QString panel = readFailure(r.outcome, r.page, r.portStatus == PortStatus::Busy);
     if (r.outcome == Outcome::ForeignPage && r.page > 0)
         return {panel, cause + QStringLiteral("\nSe muestran las páginas anteriores.")};
-    const QString back = r.givenBack ? QStringLiteral("\nNo se leyó el programa del letrero: el "
-                                                      "programa anterior ha vuelto al editor.")
-                                     : QStringLiteral("\nNo se leyó el programa del letrero.");
-    return {panel, cause + back};
+    return {panel, cause + QStringLiteral("\nNo se leyó el programa del letrero: el programa anterior "
+                                          "ha vuelto al editor.")};
 }
 
 }  // namespace
@@ -184,30 +184,6 @@ QString unsendableEntry(int page, int row, EntryProblem problem)
     }
     return QStringLiteral("No se puede enviar el programa: página %1, fila %2: %3.")
         .arg(page + 1).arg(row + 1).arg(why);
-}
-
-QString rowProblem(int page, int row, RowProblem problem)
-{
-    QString why;
-    switch (problem) {
-    case RowProblem::None:
-        return {};
-    case RowProblem::UnknownEffect:
-        why = QStringLiteral("el efecto debe ser uno de los de la lista.");
-        break;
-    case RowProblem::BadAmount:
-        why = QStringLiteral("la cantidad debe ser un número entero de 1 a 255 (distinto de 13).");
-        break;
-    case RowProblem::BadFont:
-        why = QStringLiteral("la fuente debe ser 1, 2 o 3.");
-        break;
-    case RowProblem::BadText:
-        why = QStringLiteral("el texto tiene un carácter que no se puede guardar "
-                             "(un retorno de carro, un carácter de código 0, 30 o 31, "
-                             "o una letra fuera del alfabeto latino).");
-        break;
-    }
-    return QStringLiteral("No se puede guardar la página %1, fila %2: %3").arg(page).arg(row).arg(why);
 }
 
 QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group)

@@ -45,4 +45,19 @@ QString rowProblem(int page, int row, RowProblem problem);
 // members may open a device.
 QString portNote(const QString &address, PortStatus status, const QString &detail, const QString &group);
 
+// The program as the operator's document: the names of its undo steps, the questions that
+// guard it, and why a row on the screen will not reach the sign. Pages and rows from 1.
+QString stepPage(int page);
+QString stepNew();
+QString stepOpen(const QString &fileName);
+QString stepRead();  // "Lectura"
+QString newQuestion();
+QString closeQuestion();
+QString openQuestion();
+QString pagesNotSent(const QList<int> &pages);  // pages from 0
+QString readOverRow(int page, int row, RowProblem problem);
+enum class LeftOut { Cut, CutWhole, BehindEmptyRow, PageNotReached, PastLastPage };
+QString leftOutNote(LeftOut why, int amount);  // amount: bytes over (cut), or the sign's pages
+QString shortcutTip(const QString &caption, const QString &keys);
+
 }  // namespace zlx::texts

@@ -7,20 +7,14 @@
 
 namespace zlx {
 
-struct ProgramSession::Snapshot
-{
-    MessageStore store;
-    EditorView view;
-};
-
-ProgramSession::ProgramSession(SignLink &link, MessageStore &store, QObject *parent)
-    : QObject(parent), m_link(link), m_store(store)
+ProgramSession::ProgramSession(SignLink &link, QObject *parent)
+    : QObject(parent), m_link(link)
 {
 }
 
 ProgramSession::~ProgramSession() = default;
 
-ProgramSession::SendStart ProgramSession::send(const std::function<void(int page)> &onCut)
+ProgramSession::SendStart ProgramSession::send(const MessageStore &program, const std::function<void(int page)> &onCut)
 {
     if (!m_link.signDetected())
         return {Refusal::NoSign, {}};
@@ -30,13 +24,13 @@ ProgramSession::SendStart ProgramSession::send(const std::function<void(int page
     const std::optional<SignModel> model = m_link.exchangeModel();
     if (!model)
         return {Refusal::UnknownModel, {}};
-    if (auto fault = findUnsendableEntry(m_store, *model))
+    if (auto fault = findUnsendableEntry(program, *model))
         return {Refusal::BadEntry, fault};
     ExchangeReply *reply = m_link.beginSend();
     if (!reply)
         return {Refusal::Busy, {}};
     watch(reply);
-    const PageImageBuild build = buildPageImages(m_store, *model);
+    const PageImageBuild build = buildPageImages(program, *model);
     m_cutPages = build.cutPages;
     for (int page : build.cutPages) {
         if (onCut)
@@ -46,7 +40,7 @@ ProgramSession::SendStart ProgramSession::send(const std::function<void(int page
     return {};
 }
 
-Refusal ProgramSession::read(const EditorView &view)
+Refusal ProgramSession::read()
 {
     if (!m_link.signDetected())
         return Refusal::NoSign;
@@ -54,14 +48,10 @@ Refusal ProgramSession::read(const EditorView &view)
         return Refusal::Busy;
     if (!m_link.exchangeModel())
         return Refusal::UnknownModel;
-    m_beforeRead = std::make_unique<Snapshot>(Snapshot{m_store, view});
-    emit readStarting();
     ExchangeReply *reply = m_link.startRead();
-    if (!reply) {
-        m_store = m_beforeRead->store;
-        m_beforeRead.reset();
+    if (!reply)
         return Refusal::Busy;
-    }
+    emit readStarting();
     watch(reply);
     return Refusal::None;
 }
@@ -73,11 +63,6 @@ void ProgramSession::watch(ExchangeReply *reply)
     connect(reply, &ExchangeReply::finished, this, [this, reply] { onReplyFinished(reply); });
     if (reply->isFinished())
         onReplyFinished(reply);
-}
-
-void ProgramSession::forgetEarlierProgram()
-{
-    m_beforeRead.reset();
 }
 
 void ProgramSession::onReplyFinished(ExchangeReply *reply)
@@ -101,24 +86,15 @@ void ProgramSession::onReplyFinished(ExchangeReply *reply)
 
 void ProgramSession::finishRead(const ExchangeReply &reply, ExchangeReport &report)
 {
-    const std::unique_ptr<Snapshot> before = std::move(m_beforeRead);
-    if (report.outcome == Outcome::Superseded)
-        return;  // the Send that ended it sends what the store holds now
     if (report.outcome == Outcome::ForeignPage)
         report.page = reply.foreignPage();
     // The pages read before an unreadable one are the sign's program as far as it goes.
     const bool keepRead = report.outcome == Outcome::Completed
                           || (report.outcome == Outcome::ForeignPage && report.page > 0);
-    if (keepRead) {
-        const int pages = reply.model().pageCount;
-        m_store.clearPages(pages);
-        decodePageImages(reply.images(), pages, m_store);
+    if (!keepRead)
         return;
-    }
-    if (before) {
-        m_store = before->store;
-        report.givenBack = before->view;
-    }
+    report.program.emplace();
+    decodePageImages(reply.images(), reply.model().pageCount, *report.program);
 }
 
 }  // namespace zlx

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace zlx {
@@ -14,14 +13,14 @@ class ExchangeReply;
 class MessageStore;
 class SignLink;
 
-// What an operator does with a sign, without widgets: send the program the store holds, read
-// the sign's program into the store, and the earlier program's return when a read-back fails.
+// What an operator does with a sign, without widgets: send a program, and read the sign's
+// program into a store of its own, which the report carries once the read-back is through.
 // The window and the command-line programmer both drive the link through it.
 class ProgramSession : public QObject
 {
     Q_OBJECT
 public:
-    ProgramSession(SignLink &link, MessageStore &store, QObject *parent = nullptr);
+    explicit ProgramSession(SignLink &link, QObject *parent = nullptr);
     ~ProgramSession() override;
 
     struct SendStart
@@ -29,16 +28,12 @@ public:
         Refusal refusal = Refusal::None;
         std::optional<EntryFault> fault;  // with Refusal::BadEntry
     };
-    // Sends the whole store (the caller has stored the shown page). A read-back under way ends
-    // and gives nothing back: what the store holds now is what the operator sees. onCut hears of
-    // each page cut to fit, before the first frame goes out.
-    SendStart send(const std::function<void(int page)> &onCut = {});
+    // Sends the whole program. A read-back under way ends, and its report carries no program.
+    // onCut hears of each page cut to fit, before the first frame goes out.
+    SendStart send(const MessageStore &program, const std::function<void(int page)> &onCut = {});
 
-    // Reads the sign's program into the store; the store as it is now, with view, comes back if
-    // the read-back fails. readStarting() is the editor's moment to reset itself.
-    Refusal read(const EditorView &view = {});
-    // The operator replaced the program during a read-back (new or open): nothing to give back.
-    void forgetEarlierProgram();
+    // Reads the sign's program; readStarting() is the window's moment to reset its editor.
+    Refusal read();
 
 signals:
     void readStarting();
@@ -49,12 +44,9 @@ signals:
 private:
     void watch(ExchangeReply *reply);
     void onReplyFinished(ExchangeReply *reply);
-    void finishRead(const ExchangeReply &reply, ExchangeReport &report);
+    static void finishRead(const ExchangeReply &reply, ExchangeReport &report);
 
-    struct Snapshot;
     SignLink &m_link;
-    MessageStore &m_store;
-    std::unique_ptr<Snapshot> m_beforeRead;
     QList<int> m_cutPages;
 };
 

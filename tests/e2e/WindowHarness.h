@@ -7,6 +7,7 @@
 #include "RecordingPresenter.h"
 #include "SignMemory.h"
 #include "app/Form1.h"
+#include "document/ProgramDocument.h"
 #include "editor/PageEditor.h"
 #include "link/QtSignPort.h"
 #include "model/MessageEntry.h"

@@ -1,7 +1,7 @@
 // The real port code on ptys and device servers. The port alone: what opening each kind of address
 // gives, the read limit. The main window against the virtual sign: a Send over a read-back whose
-// answer is still on the line sends what the editor holds; after each fault the virtual sign can
-// show the editor keeps its program, and then (after a lost port, once the scan has found the sign
+// answer is still on the line sends the program; after each fault the virtual sign can show the
+// window keeps its program, and then (after a lost port, once the scan has found the sign
 // again) a program goes out and comes back whole; a late sign, near or far; a device server gone.
 #include "TestFiles.h"
 #include "WindowHarness.h"
@@ -115,9 +115,9 @@ private slots:
         QVERIFY(ticker.isEnabled());
     }
 
-    // The pages typed during the read-back go out whole, and the read answer on the line is not
-    // taken for frame 0's acknowledgement.
-    void sendDuringReadSendsWhatTheEditorHolds()
+    // Enviar during a read-back sends the program the operator had before Leer, and the read
+    // answer on the line is not taken for frame 0's acknowledgement.
+    void sendDuringReadSendsTheProgram()
     {
         Window w;
         const QString memoryFile = w.dir.filePath(QStringLiteral("sign.mem"));
@@ -125,18 +125,21 @@ private slots:
         QVERIFY(w.detect());
         w.put(program("", 4, 80));  // four pages of two blocks: a long read-back at 2400 baud
         w.sign.setPaceBaud(2400);
-        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
-        w.taken.clear();
-        w.form->cmdLeer->click();
-        QVERIFY(progress.wait(3000));
         MessageStore expected;
         w.type(0, 3, QStringLiteral("uno"), expected);
         w.type(1, 4, QStringLiteral("dos"), expected);
         w.editor().cmdSubir()->click();
         w.type(0, 5, QStringLiteral("tres"), expected);
+        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
+        w.taken.clear();
+        w.form->cmdLeer->click();
+        QVERIFY(progress.wait(3000));
+        QVERIFY(w.editor().row(0).Text1->isReadOnly());
         QTRY_COMPARE_WITH_TIMEOUT(w.taken.size(), 2, 10000);  // the second read request: its answer is on the line now
         QVERIFY(w.form->link()->readBusy());
         w.form->cmdEnviar->click();
+        QCOMPARE(w.editor().currentPage(), 2);
+        QCOMPARE(w.editor().row(0).Text1->text(), QStringLiteral("tres"));
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
         QCOMPARE(w.form->store(), expected);
@@ -173,13 +176,13 @@ private slots:
         Window w;
         QVERIFY(w.detect());
         const MessageStore editor = program("editor", 3);
-        w.form->store() = editor;
+        w.form->document()->open(editor, {});
         w.put(program("sign", 3));
         w.sign.sign().setFault(fault);
         w.sign.setPaceBaud(vanish ? 2400 : 0);  // slow enough to pull the port mid-exchange
         QSignalSpy progress(w.form->session(), &ProgramSession::progress);
         if (exchange == Exchange::Send)
-            QCOMPARE(w.session().send().refusal, Refusal::None);
+            QCOMPARE(w.session().send(w.form->store()).refusal, Refusal::None);
         else
             QCOMPARE(w.session().read(), Refusal::None);
         if (vanish) {
@@ -189,9 +192,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{exchange, outcome}}));
         QCOMPARE(w.form->link()->mode(), LinkMode::Idle);
-        // The editor keeps its program; a failed read-back gives it back.
+        // The program stays; after a failed read-back the editor shows it again.
         QCOMPARE(w.form->store(), editor);
-        QCOMPARE(w.reports.constFirst().givenBack.has_value(), exchange == Exchange::Read);
+        QCOMPARE(w.editor().row(0).Text1->text(), QStringLiteral("editora"));
         QCOMPARE(w.sign.sign().endFramesSeen(), 0);
         w.sign.sign().setFault({});
         w.sign.setPaceBaud(0);
@@ -201,10 +204,10 @@ private slots:
             QVERIFY(w.detect());
         }
         // Then a program goes out and comes back whole.
-        QCOMPARE(w.session().send().refusal, Refusal::None);
+        QCOMPARE(w.session().send(w.form->store()).refusal, Refusal::None);
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QVERIFY(w.signHolds(editor));
-        w.form->store() = program("other", 1);
+        w.form->document()->open(program("other", 1), {});
         QCOMPARE(w.session().read(), Refusal::None);
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 3, 20000);
         QCOMPARE(w.ended.mid(1), (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
@@ -229,11 +232,11 @@ private slots:
         w.sign.sign().setFault({FaultKind::SlowAnswers, 700});
         QVERIFY(w.detect(5000));
         const MessageStore sent = program("tarde", 1);
-        w.form->store() = sent;
-        QCOMPARE(w.session().send().refusal, Refusal::None);
+        w.form->document()->open(sent, {});
+        QCOMPARE(w.session().send(w.form->store()).refusal, Refusal::None);
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 20000);
         QVERIFY(w.signHolds(sent));
-        w.form->store() = program("otro", 2);
+        w.form->document()->open(program("otro", 2), {});
         QCOMPARE(w.session().read(), Refusal::None);
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Send, Outcome::Completed}, {Exchange::Read, Outcome::Completed}}));
@@ -261,14 +264,14 @@ private slots:
         QVERIFY2(w.problem.isEmpty(), qPrintable(w.problem));
         QVERIFY(w.detect());
         w.sign.setPaceBaud(2400);
-        w.form->store() = program("", 4, 80);
+        w.form->document()->open(program("", 4, 80), {});
         w.put(program(text, 4, 80));
         QSignalSpy progress(w.form->session(), &ProgramSession::progress);
         QElapsedTimer sinceKill;
         qint64 heardMs = -1;
         QObject::connect(w.form->session(), &ProgramSession::finished, [&] { heardMs = sinceKill.elapsed(); });
         if (exchange == Exchange::Send)
-            QCOMPARE(w.session().send().refusal, Refusal::None);
+            QCOMPARE(w.session().send(w.form->store()).refusal, Refusal::None);
         else
             QCOMPARE(w.session().read(), Refusal::None);
         QVERIFY(progress.wait(3000));

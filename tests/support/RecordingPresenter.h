@@ -12,6 +12,10 @@ public:
     QStringList texts;
     QStringList questions;
     bool answerYes = false;
+    QStringList saveQuestions;  // Guardar / Descartar / Cancelar
+    // Changes let go unless a test says otherwise: tests of Abrir over typed rows need not
+    // answer a question they do not look at.
+    zlx::SaveChoice saveAnswer = zlx::SaveChoice::Discard;
 
     void show(zlx::MessageIcon icon, const QString &text) override
     {
@@ -22,5 +26,10 @@ public:
     {
         questions.append(text);
         return answerYes;
+    }
+    zlx::SaveChoice askSaveChanges(const QString &text) override
+    {
+        saveQuestions.append(text);
+        return saveAnswer;
     }
 };

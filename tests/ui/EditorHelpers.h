@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/ProgramDocument.h"
 #include "editor/PageEditor.h"
 #include "model/MessageEntry.h"
 #include "model/MessageStore.h"
@@ -38,12 +39,15 @@ inline int visibleRows(const zlx::PageEditor &editor)
     return n;
 }
 
-// A reset editor on its own store.
+// A reset editor on its own document.
 struct EditorFixture
 {
-    zlx::MessageStore store;
-    zlx::PageEditor editor{store};
+    zlx::ProgramDocument document;
+    zlx::PageEditor editor{document};
     EditorFixture() { editor.reset(); }
+    const zlx::MessageStore &store() const { return document.store(); }
+    // The program as a file brings it; the editor shows its page 1.
+    void load(const zlx::MessageStore &program) { document.open(program, QString()); }
     bool show()
     {
         editor.show();

@@ -184,16 +184,20 @@ private slots:
         Form1Harness h;
         h.detect(1);
         // A short entry and a font out of range show empty fields.
-        QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A"}, 400)));
-        h.form->store().setEntry(1, 0, kExampleEntry);
-        h.editor().cmdAgregar()->click();
-        fillRow(h.editor(), 4, 2, "5", "1", "kept");
+        QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A", "4\x05" "3B", "5\x05" "0C"}, 400)));
+        zlx::MessageStore before;
+        before.setEntry(1, 0, kExampleEntry);
+        h.form->document()->open(before, QString());
+        h.form->Form_Load();  // page 1 is empty: rows 0..3 as at start
+        for (int i = 0; i < 3; ++i)
+            h.editor().cmdAgregar()->click();
+        fillRow(h.editor(), 6, 2, "5", "1", "kept");
         h.open(name);
         QCOMPARE(h.dialogs, QList<FileDialogKind>{FileDialogKind::Open});
         QCOMPARE(h.boxes->texts.size(), message ? 1 : 0);
         const bool loaded = !name.isEmpty() && !message;
         QCOMPARE(h.form->store().entry(1, 0), loaded ? QByteArray() : kExampleEntry);
-        QCOMPARE(h.editor().row(4).isVisible(), !loaded);
+        QCOMPARE(h.editor().row(6).isVisible(), !loaded);
         QCOMPARE(h.form->panelText(3), loaded ? h.path(name) : QStringLiteral("Paginas soportadas: 20"));
         if (!loaded)
             return;
@@ -203,6 +207,7 @@ private slots:
         QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("10"));
         QCOMPARE(h.editor().row(2).cmbVelocidad->currentText() + h.editor().row(3).cmbFuente->currentText(), QString());
         QCOMPARE(h.editor().row(3).Text1->text(), QStringLiteral("A"));
+        QCOMPARE(h.editor().row(4).cmbFuente->currentText() + h.editor().row(5).cmbFuente->currentText(), QStringLiteral("3"));
     }
 
     void nuevo()
@@ -229,12 +234,40 @@ private slots:
         }
         QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
         QVERIFY(h.form->cmdEnviar->isEnabled());
-        // Started over during a read-back, a read that then fails brings no program back.
+        // Started over during a read-back: the read ends and brings nothing.
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.form->cmdLeer->click();
+        QCOMPARE(h.form->panelText(3), QString());
         h.form->cmdNuevo->click();
-        QVERIFY(h.timer1->fire());
+        QVERIFY(!h.form->link()->readBusy());
         QCOMPARE(h.form->store(), zlx::MessageStore());
+        QCOMPARE(h.form->panelText(1), QStringLiteral("Lectura interrumpida"));
+        QCOMPARE(h.form->panelText(3), QString());  // nothing of the view before Leer comes back
+        QCOMPARE(h.boxes->texts, QStringList());
+    }
+
+    // The sign's port held by another program when an exchange opens it.
+    void portInUse_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("send") << false << "Envio fallido: puerto en uso";
+        QTest::newRow("read") << true << "Lectura fallida: puerto en uso";
+    }
+
+    void portInUse()
+    {
+        QFETCH(bool, read);
+        QFETCH(QString, panel);
+        Form1Harness h;
+        h.detect(1);
+        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
+        h.port->busy = {1};
+        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
+        QCOMPARE(h.form->panelText(1), panel);
+        QVERIFY(h.boxes->texts.value(0).startsWith(
+            QStringLiteral("No se puede abrir el puerto COM1. Puerto en uso: otro programa tiene abierto")));
+        QVERIFY(h.form->link()->signDetected());
     }
 
     // Ports of the scan that will not open: the operator sees why, once a port and reason,
@@ -243,16 +276,18 @@ private slots:
     {
         Form1Harness h;
         h.port->existing = {};
-        h.port->refusing = {3};
-        h.port->busy = {5};
+        h.port->refusing = {3, 9};
+        h.port->busy = {5, 7};
         for (int pass = 0; pass < 2; ++pass) {
             QVERIFY(h.timer2->fire());
             for (int step = 0; step < 45 && h.timer1->fire(); ++step) {
             }
         }
+        // The latest three of the four.
         QCOMPARE(h.form->noticeText(),
-                 QStringLiteral("Sin permiso para abrir /dev/ttyS02: el usuario debe pertenecer al grupo «dialout» "
-                                "(y volver a iniciar la sesión).\n\nPuerto en uso: otro programa tiene abierto /dev/ttyS04."));
+                 QStringLiteral("Puerto en uso: otro programa tiene abierto /dev/ttyS04.\n\nPuerto en uso: otro programa "
+                                "tiene abierto /dev/ttyS06.\n\nSin permiso para abrir /dev/ttyS08: el usuario debe "
+                                "pertenecer al grupo «dialout» (y volver a iniciar la sesión)."));
         QCOMPARE(h.form->panelText(1), texts::searching());
         QCOMPARE(h.form->panelText(2), texts::maker());
     }

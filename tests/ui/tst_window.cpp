@@ -11,6 +11,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -23,7 +27,7 @@ using zlx::CommandLine;
 namespace {
 struct TitleCase { int code; QString detected, afterReset; };
 // exitCode -1: the program goes on; said: a part of what it prints.
-struct ParseCase { QStringList arguments; int exitCode; QString said; QStringList ports = {}; bool debugLink = false; };
+struct ParseCase { QStringList arguments; int exitCode; QString said; QStringList ports = {}; bool debugLink = false; QString file = {}; };
 }  // namespace
 
 class tst_Window : public QObject
@@ -62,6 +66,7 @@ private slots:
             {"Picture1", e.picture1(), &e, {8, 128, 660, 411}, {}, 0, 96},
             {"cmbEfecto(0)", e.row(0).cmbEfecto, &e, {8, 64, 97, 21}, {}, 0, 10},
             {"Text1(0)", e.row(0).Text1, &e, {248, 64, 417, 21}, {}, 0, 13},
+            {"Text2(1)", e.row(1).Text2, &e, {104, 88, 57, 21}, {}, 0, 94},
             {"Text2(0)", e.row(0).Text2, &e, {104, 64, 57, 21}, {}, 0, 95},
             {"Text2(4)", e.row(4).Text2, &e, {104, 160, 57, 21}, {}, 0, 99},
             {"Text2(6)", e.row(6).Text2, &e, {104, 208, 57, 21}, {}, 0, 97},
@@ -100,6 +105,10 @@ private slots:
         QCOMPARE(f.SSTab1->tabBar()->font().weight(), QFont::Bold);
         QVERIFY(!f.SSTab1->tabBar()->drawBase());
         QVERIFY(!f.windowIcon().isNull());
+        const auto *line1 = e.findChild<QWidget *>(QStringLiteral("Line1"));
+        QCOMPARE(line1->geometry(), QRect(0, 40, 673, 1));  // both ends drawn
+        QCOMPARE(line1->palette().color(QPalette::Window), e.palette().color(QPalette::Midlight));
+        QCOMPARE(bar->backgroundRole(), QPalette::Button);
         QCOMPARE(f.cmdNuevo->iconSize(), QSize(48, 44));
         // The window owns the port and the timers.
         QVERIFY(h.port->parent() == &f && h.timer1->parent() == &f && h.timer2->parent() == &f);
@@ -206,6 +215,14 @@ private slots:
         answer(QMessageBox::Ok);
         presenter.show(zlx::MessageIcon::Information, QStringLiteral("listo"));
         QCOMPARE(answered, QStringList({text, QStringLiteral("listo")}));
+        // The question before unsaved work is lost: Cancelar unless the operator says otherwise.
+        const auto save = zlx::makeSaveQuestionBox(&parent, text);
+        QCOMPARE(save->icon(), QMessageBox::Question);
+        QCOMPARE(save->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
+        QCOMPARE(QStringList({save->button(QMessageBox::Save)->text(), save->button(QMessageBox::Discard)->text(),
+                              save->button(QMessageBox::Cancel)->text()}).join(u'|'),
+                 QStringLiteral("Guardar|Descartar|Cancelar"));
+        QCOMPARE(save->defaultButton(), save->button(QMessageBox::Cancel));
         const auto warning = zlx::makeMessageBox(&parent, zlx::MessageIcon::Exclamation, text);
         QCOMPARE(warning->windowTitle(), QStringLiteral("Letreros ZANTOLUX"));
         QCOMPARE(warning->icon(), QMessageBox::Warning);
@@ -220,6 +237,8 @@ private slots:
         zlx::Form2 splash(&mainWindow);
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
         QCOMPARE(splash.size(), QSize(743, 428));
+        QCOMPARE(splash.windowTitle(), QStringLiteral("Form2"));
+        QCOMPARE(splash.geometry().center(), splash.screen()->availableGeometry().center());
         QSignalSpy handedOver(&splash, &zlx::Form2::handedOver);
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
@@ -254,10 +273,11 @@ private slots:
         QTest::newRow("one address twice")
             << ParseCase{{"--port", "tcp://localhost:4001", "--port", "rfc2217://127.0.0.1:4001"}, usage, "twice"};
         QTest::newRow("debug link with value") << ParseCase{{"--debug-link=1"}, usage, "debug-link"};
-        QTest::newRow("stray argument") << ParseCase{{"program.zlx"}, usage, "'program.zlx'"};
+        QTest::newRow("a file") << ParseCase{{"a/../program.zlx"}, -1, "", {}, false, here + "/program.zlx"};
+        QTest::newRow("two files") << ParseCase{{"program.zlx", "other.zlx"}, usage, "'other.zlx'"};
         QTest::newRow("version") << ParseCase{{"--version"}, 0, "zantolux " ZANTOLUX_VERSION "\n"};
         // Help wins over anything given with it, as the user asked for it.
-        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "--port <PORT>"};
+        QTest::newRow("help") << ParseCase{{"--port=/dev/x", "--help"}, 0, "Usage: zantolux [options] [FILE]"};
         QTest::newRow("-h") << ParseCase{{"--debug-link", "-h"}, 0, "/dev/ttyS0 come before"};
     }
 
@@ -269,6 +289,7 @@ private slots:
         if (!command.exits) {
             QCOMPARE(command.ports, c.ports);
             QCOMPARE(command.debugLink, c.debugLink);
+            QCOMPARE(command.file, c.file);
             command.applyLogging();
             QCOMPARE(lcLink().isDebugEnabled(), c.debugLink);
             QLoggingCategory::setFilterRules(QString());
@@ -283,8 +304,35 @@ private slots:
         QVERIFY(!command.output.contains(QLatin1String("-platform")));
     }
 
+    // A second start hands its file to the first and ends; the first goes on.
+    void secondStart()
+    {
+        QTemporaryDir runtime;  // the user's own session folder, 0700
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(QStringLiteral(ZANTOLUX_PROGRAM), {QStringLiteral("--port"), runtime.filePath(QStringLiteral("sign"))});
+        QVERIFY(first.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(runtime.filePath(QStringLiteral("io.github.zantolux.Letreros"))), 10000);
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(QStringLiteral(ZANTOLUX_PROGRAM), {runtime.filePath(QStringLiteral("p.zlx"))});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+        first.kill();
+        QVERIFY(first.waitForFinished(5000));
+    }
+
     void portsWinOverEnvironment()
     {
+        // The program's own argv, its name first, as parse() takes it.
+        char name[] = "zantolux", help[] = "--help";
+        char *argv[] = {name, help};
+        QCOMPARE(CommandLine::arguments(2, argv), QStringList({"zantolux", "--help"}));
         qputenv("ZANTOLUX_PORTS", "/dev/fromenv:tcp://[::1]:4001:rfc2217://h:2");
         QCOMPARE(CommandLine::parse({"zantolux"}).portMap().devicePaths(),
                  (QStringList{"/dev/fromenv", "tcp://[::1]:4001", "rfc2217://h:2"}));
