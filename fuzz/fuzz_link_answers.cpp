@@ -93,6 +93,9 @@ public:
         for (int tick = 0; tick < 4 && m_active; ++tick)
             require(m_timer1.fire(), "an exchange without its response timer");
         require(!m_active, "an exchange that never ends");
+        for (int tick = 0; tick < 2 && m_link.releasing(); ++tick)
+            require(m_timer1.fire(), "a cancelled line without its bound");
+        require(!m_link.releasing() && (m_link.mode() != LinkMode::Idle || !m_port.isOpen()), "a line never let go");
     }
 
 private:
@@ -234,7 +237,7 @@ private:
                 "a port status without a port problem");
         if (outcome == Outcome::Superseded) {
             require(m_starting && *m_starting != exchange, "superseded by nothing");
-        } else {
+        } else if (!m_link.releasing()) {
             require(!m_port.isOpen(), "port left open after an exchange");
             require(!m_timer1.isEnabled(), "response timer left running");
         }
@@ -283,7 +286,7 @@ private:
         require(m_link.programBusy() == (mode == LinkMode::Program), "programBusy out of step");
         require(m_link.readBusy() == (mode == LinkMode::Read), "readBusy out of step");
         if (mode == LinkMode::Idle)
-            require(!m_port.isOpen(), "port open while idle");
+            require(!m_port.isOpen() || m_link.releasing(), "port open while idle");
         // A step, a quiet spell, an open's bound, or the response time: something always ticks.
         const auto ticking = [this](std::initializer_list<std::chrono::milliseconds> intervals) {
             return m_timer1.isEnabled() && std::find(intervals.begin(), intervals.end(), m_timer1.interval()) != intervals.end();
@@ -298,7 +301,9 @@ private:
             require(ticking({20ms, 3000ms}), "exchange without a response timer");
         }
         if (m_link.settling())
-            require(exchange, "settling with no exchange to follow");
+            require(exchange || m_link.releasing(), "settling with no exchange to follow");
+        if (m_link.releasing())
+            require(m_timer1.isEnabled() && m_timer1.interval() == 3000ms, "a cancelled line without its bound");
         if (m_link.signDetected())
             require(!m_timer2.isEnabled(), "scan pass armed after detection");
     }

@@ -72,10 +72,12 @@ void SignJob::start()
 
 void SignJob::interrupt()
 {
-    if (m_done)
+    if (m_done) {
+        release();  // a second Ctrl-C waits no more
         return;
+    }
     if (m_link->programBusy() || m_link->readBusy())
-        m_link->cancel();  // reports through the session once the frame on the line has left
+        m_link->cancel();  // reports through the session; the line settles before the job ends
     else
         finishWith(ResultKind::Interrupted, texts::outcome(Outcome::Cancelled, -1));
 }
@@ -268,12 +270,25 @@ void SignJob::finishWith(ResultKind result, const QString &message)
     if (m_done)
         return;
     m_done = true;
-    // The link would look for the sign again after a lost port; the job is over.
+    m_result.result = result;
+    m_result.message = message;
+    // The link would look for the sign again after a lost port; the job is over. A cancelled
+    // exchange's line settles first: the frame on its way, and the sign's answer to it.
+    m_timer2->setEnabled(false);
+    if (m_link->releasing())
+        connect(m_link, &SignLink::lineReleased, this, &SignJob::release);
+    else
+        release();
+}
+
+void SignJob::release()
+{
+    if (m_released)
+        return;
+    m_released = true;
     m_timer1->setEnabled(false);
     m_timer2->setEnabled(false);
     m_port->close();
-    m_result.result = result;
-    m_result.message = message;
     emit done(m_result);
 }
 

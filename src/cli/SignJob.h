@@ -61,6 +61,7 @@ private:
     void finishRead();
     void finishVerify(int foreignPage);  // foreignPage: unreadable page (from 0), or -1
     void finishWith(ResultKind result, const QString &message = {});
+    void release();  // closes the port and tells done()
     QString label() const;
 
     JobKind m_kind;
@@ -78,6 +79,7 @@ private:
     QList<int> m_pageFrameEnds;  // send: frames written once each page is in
     int m_pagesReported = 0;
     bool m_done = false;
+    bool m_released = false;
     std::optional<std::pair<ResultKind, QString>> m_openProblem;  // why the named port would not open
 };
 

@@ -76,6 +76,10 @@ void SignLink::MSComm1_OnComm()
     case Phase::Settling:
         endSettle();  // the ended exchange's answer: read and dropped
         return;
+    case Phase::Draining:
+        if (m_cancelling)
+            m_settleBytes = std::max(0, m_settleBytes - int(bytes.size()));  // the answer due, coming early
+        return;
     case Phase::Quieting:
         keepQuiet();  // an earlier exchange's: dropped
         return;
@@ -83,7 +87,6 @@ void SignLink::MSComm1_OnComm()
         break;
     case Phase::None:
     case Phase::Opening:
-    case Phase::Draining:
         return;  // nothing was asked: read and dropped
     }
     if (m_mode == LinkMode::Detect)
@@ -156,22 +159,30 @@ ExchangeReply *SignLink::startRead()
     return reply;
 }
 
-// A frame or request on its way is let out whole before the port closes, so that the sign is
-// never left inside a frame.
+// The caller hears at once. The line settles on its own: a frame or request on its way leaves
+// whole, so that the sign is never left inside a frame, and the sign's answer to it is waited
+// for, so that it is not left on the line for the next exchange or program; then the port closes.
 void SignLink::cancel()
 {
     if (m_mode != LinkMode::Program && m_mode != LinkMode::Read)
         return;
     if (m_phase == Phase::Draining)
         return;  // the last frame is leaving already
-    if (m_phase == Phase::Awaiting && m_port->isOpen()) {
-        m_phase = Phase::Draining;
-        m_cancelling = true;
-        arm(m_responseTimeout);
-        m_port->flush();
+    if (m_phase != Phase::Awaiting || !m_port->isOpen()) {
+        finish(Outcome::Cancelled);
         return;
     }
-    finish(Outcome::Cancelled);
+    ExchangeReply *ended = m_reply;
+    m_settleBytes = answerDue() ? (m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize) : 0;
+    qCInfo(lcLink) << "exchange" << m_mode << "cancelled; the line settles";
+    m_mode = LinkMode::Idle;
+    m_reply = nullptr;
+    m_phase = Phase::Draining;
+    m_cancelling = true;
+    arm(m_responseTimeout);
+    m_port->flush();
+    if (ended)
+        ended->end(Outcome::Cancelled, PortStatus::Opened, {});
 }
 
 // The exchange under way gives way to the next one. Its answer may still be on the line; taken
@@ -204,17 +215,20 @@ void SignLink::endPrevious()
         ended->end(Outcome::Superseded, PortStatus::Opened, {});
 }
 
+// The answer due is in, or its time is up: the next exchange may open the line. With none
+// waiting (after a cancel) the port closes.
 void SignLink::endSettle()
 {
-    if (m_cancelling) {
-        finish(Outcome::Cancelled);
-        return;
-    }
     m_settleBytes = 0;
     m_phase = Phase::None;
+    m_cancelling = false;
     disarm();
-    if (m_reply && (m_mode == LinkMode::Read || m_reply->m_transfer))
+    if (m_reply && (m_mode == LinkMode::Read || m_reply->m_transfer)) {
         launch();
+    } else if (!m_reply) {
+        m_port->close();
+        emit lineReleased();
+    }
 }
 
 // Opens the sign's own device: the one it was found on, whatever the COM numbers say now.

@@ -46,7 +46,9 @@ public:
     bool programBusy() const { return m_mode == LinkMode::Program; }
     bool readBusy() const { return m_mode == LinkMode::Read; }
     // An ended exchange's answer is still due; the next exchange writes once it is in.
-    bool settling() const { return m_phase == Phase::Settling; }
+    bool settling() const { return m_phase == Phase::Settling || (m_phase == Phase::Draining && m_cancelling); }
+    // A cancelled exchange's line still settling, the port open: lineReleased() follows.
+    bool releasing() const { return m_mode == LinkMode::Idle && settling(); }
     const PortMap &portMap() const { return m_map; }
 
     void setResponseTimeout(std::chrono::milliseconds timeout) { m_responseTimeout = timeout; }
@@ -63,7 +65,8 @@ public:
     void startSend(const QList<QByteArray> &frames);
     // nullptr while a read-back runs, before detection, or with an unknown model.
     ExchangeReply *startRead();
-    // Ends the exchange under way with Outcome::Cancelled, once a frame on the line has left.
+    // Ends the exchange under way with Outcome::Cancelled at once; a frame on the line still
+    // leaves, and the sign's answer to it is waited for, before the port closes (lineReleased).
     void cancel();
 
 public slots:
@@ -79,6 +82,7 @@ signals:
     // A port of the scan that would not open, once per address and reason. A missing device
     // only for named ports: the system's empty COM numbers stay silent.
     void portNotice(const QString &address, zlx::PortStatus status, const QString &detail);
+    void lineReleased();  // the port closed after a cancelled exchange's line settled
 
 private:
     enum class Phase { None, Settling, Opening, Quieting, Awaiting, Draining };

@@ -128,18 +128,19 @@ void SignLink::onFlushed(bool ok)
 {
     if (m_phase != Phase::Draining)
         return;
-    if (m_cancelling && ok && answerDue()) {
-        // The sign answers the frame that just left; heard here, that answer is not left on
-        // the line for whoever opens the port next.
-        m_settleBytes = m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize;
-        m_phase = Phase::Settling;
-        m_port->setReceiveThreshold(m_settleBytes);
-        arm(m_responseTimeout);
+    if (m_cancelling) {
+        // After a cancel: the sign's answer to what just left is heard here, not by whoever
+        // opens the port next.
+        if (ok && m_settleBytes > 0) {
+            m_phase = Phase::Settling;
+            m_port->setReceiveThreshold(m_settleBytes);
+            arm(m_responseTimeout);
+        } else {
+            endSettle();
+        }
         return;
     }
-    if (m_cancelling)
-        finish(Outcome::Cancelled);
-    else if (ok)
+    if (ok)
         finish(Outcome::Completed);
     else
         finish(Outcome::PortLost, PortStatus::Dropped, QStringLiteral("the end frame did not leave"));
