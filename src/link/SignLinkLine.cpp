@@ -1,5 +1,7 @@
-// Opening the line for the scan's probe or an exchange's first request, and what the port
-// reports on its own: a late open, a loss, a flush.
+// Opening the line for the scan's probe or an exchange's first request, letting it settle when
+// an exchange ends early (cancelled, or superseded by another), and what the port reports on its
+// own: a late open, a loss, a flush.
+#include "link/ExchangeReply.h"
 #include "link/LinkLog.h"
 #include "link/SignLink.h"
 #include "link/SignPort.h"
@@ -144,6 +146,78 @@ void SignLink::onFlushed(bool ok)
         finish(Outcome::Completed);
     else
         finish(Outcome::PortLost, PortStatus::Dropped, QStringLiteral("the end frame did not leave"));
+}
+
+// The caller hears at once. The line settles on its own: a frame or request on its way leaves
+// whole, so that the sign is never left inside a frame, and the sign's answer to it is waited
+// for, so that it is not left on the line for the next exchange or program; then the port closes.
+void SignLink::cancel()
+{
+    if (m_mode != LinkMode::Program && m_mode != LinkMode::Read)
+        return;
+    if (m_phase == Phase::Draining)
+        return;  // the last frame is leaving already
+    if (m_phase != Phase::Awaiting || !m_port->isOpen()) {
+        finish(Outcome::Cancelled);
+        return;
+    }
+    ExchangeReply *ended = m_reply;
+    m_settleBytes = answerDue() ? (m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize) : 0;
+    qCInfo(lcLink) << "exchange" << m_mode << "cancelled; the line settles";
+    m_mode = LinkMode::Idle;
+    m_reply = nullptr;
+    m_phase = Phase::Draining;
+    m_cancelling = true;
+    arm(m_responseTimeout);
+    m_port->flush();
+    if (ended)
+        ended->end(Outcome::Cancelled, PortStatus::Opened, {});
+}
+
+// The exchange under way gives way to the next one. Its answer may still be on the line; taken
+// for the first answer of the next exchange it would end that one as a wrong answer, so the
+// next exchange opens the line only once that answer is in or the response time has passed.
+bool SignLink::answerDue() const
+{
+    if (!m_reply)
+        return false;
+    return m_mode == LinkMode::Read || m_reply->framesWritten() > m_reply->acknowledged();
+}
+
+void SignLink::endPrevious()
+{
+    ExchangeReply *ended = m_reply;
+    if (m_phase == Phase::Awaiting && answerDue())
+        m_settleBytes = m_mode == LinkMode::Read ? ReadBackStepper::kAnswerSize : TransferStepper::kAnswerSize;
+    m_mode = LinkMode::Idle;
+    m_reply = nullptr;
+    m_cancelling = false;  // a cancel belonged to the ended exchange; its answer is still awaited
+    if (m_settleBytes > 0 && m_phase != Phase::Settling) {
+        m_phase = Phase::Settling;
+        m_port->setReceiveThreshold(m_settleBytes);
+        arm(m_responseTimeout);
+    } else if (m_phase != Phase::Settling) {
+        m_phase = Phase::None;
+        disarm();
+    }
+    if (ended)
+        ended->end(Outcome::Superseded, PortStatus::Opened, {});
+}
+
+// The answer due is in, or its time is up: the next exchange may open the line. With none
+// waiting (after a cancel) the port closes.
+void SignLink::endSettle()
+{
+    m_settleBytes = 0;
+    m_phase = Phase::None;
+    m_cancelling = false;
+    disarm();
+    if (m_reply && (m_mode == LinkMode::Read || m_reply->m_transfer)) {
+        launch();
+    } else if (!m_reply) {
+        m_port->close();
+        emit lineReleased();
+    }
 }
 
 }  // namespace zlx
