@@ -37,6 +37,7 @@ public:
     static constexpr int kRows = 20;
 
     explicit PageEditor(ProgramDocument &document, QWidget *parent = nullptr);
+    ~PageEditor() override;
 
     int currentPage() const { return m_currentPage; }
     int nextRow() const { return m_nextRow; }
@@ -106,6 +107,8 @@ private:
     int m_currentPage = 1;
     int m_nextRow = 4;
     std::optional<int> m_pageCount;
+    // The application's focus signal still fires while QWidget's destructor hides this widget.
+    QMetaObject::Connection m_focusWatch;
     bool m_filling = false;  // ShowPage and reset: no commit, one marking at the end
     bool m_readOnly = false;
     BoxUndoKeys *m_undoKeys = nullptr;

@@ -115,7 +115,12 @@ PageEditor::PageEditor(ProgramDocument &document, QWidget *parent)
     }
 
     connect(&m_document, &ProgramDocument::changed, this, &PageEditor::onDocumentChanged);
-    connect(qApp, &QApplication::focusChanged, this, &PageEditor::onFocusChanged);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &PageEditor::onFocusChanged);
+}
+
+PageEditor::~PageEditor()
+{
+    disconnect(m_focusWatch);
 }
 
 void PageEditor::wireRow(EditorRow *row)
