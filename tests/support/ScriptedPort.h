@@ -6,12 +6,15 @@
 #include <QList>
 #include <QSet>
 
+#include <functional>
+
 // A port the test (or the link's fuzz target) drives by hand: which COM numbers exist, what was
 // written, answers delivered on demand (dataArrived fires once the threshold is reached, as on
 // the real port). COMn is the address address(n); systemMap() lists COM1 to COM40 so.
 class ScriptedPort final : public zlx::SignPort
 {
 public:
+    using Status = zlx::PortStatus;
     QSet<int> existing{1};          // COM numbers that open
     QSet<int> refusing;             // COM numbers whose device the user may not open
     QSet<int> busy;                 // COM numbers another program holds
@@ -26,6 +29,7 @@ public:
     QStringList addresses;          // the address of every open
     int opens = 0;
     int flushes = 0;
+    std::function<void(const QString &)> log = [](const QString &) {};  // "open<n>", "write", "flush", "close"
 
     static QString address(int com) { return QStringLiteral("/dev/ttyS%1").arg(com - 1, 2, 10, QLatin1Char('0')); }
     static int comOf(const QString &address) { return address.mid(9).toInt() + 1; }
@@ -42,35 +46,33 @@ public:
     void setSettings(const zlx::PortSettings &settings) override { m_settings = settings; }
     void setReceiveThreshold(int bytes) override { m_threshold = bytes; }
     int receiveThreshold() const override { return m_threshold; }
-    zlx::PortStatus open(const QString &addr) override
+    Status open(const QString &addr) override
     {
         ++opens;
         addresses << addr;
         m_buffer.clear();
         m_number = comOf(addr);
-        m_open = false;
-        const zlx::PortStatus status = statusOf(m_number);
-        if (pending && status == zlx::PortStatus::Opened) {
-            m_pending = true;
-            return zlx::PortStatus::Pending;
-        }
-        m_open = status == zlx::PortStatus::Opened;
-        return status;
+        log(QStringLiteral("open%1").arg(m_number));
+        const Status status = refusing.contains(m_number) ? Status::NoPermission
+                              : busy.contains(m_number)   ? Status::Busy
+                              : existing.contains(m_number) && !vanished ? Status::Opened : Status::NoDevice;
+        m_pending = pending && status == Status::Opened;
+        m_open = !m_pending && status == Status::Opened;
+        return m_pending ? Status::Pending : status;
     }
     // A pending open ends: opened, or why not.
-    void finishOpen(zlx::PortStatus status = zlx::PortStatus::Opened)
+    void finishOpen(Status status = Status::Opened)
     {
-        if (!m_pending)
+        if (!std::exchange(m_pending, false))
             return;
-        m_pending = false;
-        m_open = status == zlx::PortStatus::Opened;
+        m_open = status == Status::Opened;
         emit opened(status);
     }
     void close() override
     {
-        m_open = false;
-        m_pending = false;
-        m_flushHeld = false;
+        if (m_open || m_pending)
+            log(QStringLiteral("close"));
+        m_open = m_pending = m_flushHeld = false;
     }
     bool isOpen() const override { return m_open; }
     QString detail() const override { return {}; }
@@ -86,6 +88,7 @@ public:
             return false;
         writes.append(bytes);
         writePorts.append(m_number);
+        log(QStringLiteral("write"));
         return true;
     }
     QByteArray read() override
@@ -98,6 +101,7 @@ public:
     void flush() override
     {
         ++flushes;
+        log(QStringLiteral("flush"));
         m_flushHeld = holdFlush;
         if (!holdFlush)
             emit flushed(m_open && !vanished && !flushFails);
@@ -107,17 +111,13 @@ public:
         if (std::exchange(m_flushHeld, false))
             emit flushed(ok);
     }
-
     // The device goes away under an open port, as a pulled adapter does.
-    void vanish(zlx::PortStatus why = zlx::PortStatus::Dropped)
+    void vanish(Status why = Status::Dropped)
     {
         vanished = true;
-        if (m_open) {
-            m_open = false;
+        if (std::exchange(m_open, false))
             emit lost(why);
-        }
     }
-
     // The sign answers: bytes arrive in the receive buffer of an open port.
     void deliver(const QByteArray &bytes)
     {
@@ -129,15 +129,6 @@ public:
     }
 
 private:
-    zlx::PortStatus statusOf(int com) const
-    {
-        if (refusing.contains(com))
-            return zlx::PortStatus::NoPermission;
-        if (busy.contains(com))
-            return zlx::PortStatus::Busy;
-        return existing.contains(com) && !vanished ? zlx::PortStatus::Opened : zlx::PortStatus::NoDevice;
-    }
-
     zlx::PortSettings m_settings;
     QByteArray m_buffer;
     int m_number = 1;
