@@ -37,19 +37,6 @@ private slots:
         QCOMPARE(escapes::unescape(shown).stored, stored);
     }
 
-    // Every byte a text may hold comes back; \x takes either case.
-    void everyByteComesBack()
-    {
-        QByteArray all;
-        for (int b = 1; b < 256; ++b)
-            if (b != '\r')
-                all.append(char(b));
-        const escapes::Unescaped back = escapes::unescape(escapes::escape(all));
-        QCOMPARE(back.problem, escapes::TextProblem::None);
-        QCOMPARE(back.stored, all);
-        QCOMPARE(escapes::unescape(R"(\xD1\xaB\x1E)").stored, hex("d1 ab 1e"));
-    }
-
     void unescapeRefuses_data()
     {
         QTest::addColumn<QByteArray>("shown");
@@ -92,6 +79,7 @@ private slots:
         QTest::newRow("name in any case, no text") << QByteArray("40\t20\ttexto FIJO\t1\t1\t") << hex("31 01 31") << "";
         QTest::newRow("accent and blanks") << QByteArray("1\t1\t  Caída \t 255 \t 3 \tñ") << hex("33 ff 33 1f") << "";
         QTest::newRow("two words, blanks between") << QByteArray("1\t1\tcolor   b\t7\t1\tx") << hex("39 07 31 78") << "";
+        QTest::newRow("\\x in either case") << QByteArray("1\t1\t1\t1\t1\t\\xD1\\xaB") << hex("31 01 31 d1 ab") << "";
         QTest::newRow("effect digit") << QByteArray("1\t1\t6\t10\t1\tx") << hex("36 0a 31 78") << "";
         QTest::newRow("effect digit 0") << QByteArray("1\t1\t0\t1\t1\tx") << QByteArray()
                                         << R"(unknown effect "0" (a name such as "Texto Fijo", or a digit 1 to 9))";
