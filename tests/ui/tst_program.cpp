@@ -185,17 +185,6 @@ private slots:
         QCOMPARE(h.form->panelText(3), h.path("copy.zlx"));
         QCOMPARE(h.form->store().entry(1, 0), QByteArray("2\x04" "1DOS"));
 
-        h.editor().cmdBajar()->click();
-        h.form->cmdLeer->click();
-        h.form->cmdEnviar->click();  // page 2 has rows: the read gives way to the Send
-        QVERIFY(h.form->link()->programBusy());
-        QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("DOS"));
-        h.port->deliver(signbytes::block());  // the read's answer still on the line
-        h.port->deliver(signbytes::hex("b5"));
-        h.port->deliver(signbytes::hex("b5"));
-        h.port->deliver(signbytes::hex("b5"));
-        QVERIFY(!h.form->link()->programBusy());
-
         h.form->cmdLeer->click();
         h.port->deliver(signbytes::block(signbytes::page(1, "SIGN")));
         h.port->deliver(signbytes::block());
@@ -243,23 +232,6 @@ private slots:
         h.form->cmdLeer->click();
         QVERIFY(h.form->link()->readBusy());
         QCOMPARE(h.form->store(), MessageStore());
-    }
-
-    // A row nobody changed goes back byte for byte: Latin-1 letters, amount 0, a font of its own.
-    void rowsAsTheyCame()
-    {
-        Form1Harness h;
-        h.detect(1);
-        const QByteArray file = projectBytes({"1\x02" "2\xD1" "A\xF1" "o", QByteArray("4\x00" "7x", 4)}, 400);
-        QVERIFY(testfiles::write(h.path("in.zlx"), file));
-        h.open("in.zlx");
-        QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("ÑAño"));
-        QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("0"));
-        h.editor().cmdSubir()->click();
-        h.editor().cmdBajar()->click();
-        h.save("out.zlx");
-        QCOMPARE(testfiles::read(h.path("out.zlx")), file);
-        QVERIFY(!h.form->document()->isModified());
     }
 };
 
