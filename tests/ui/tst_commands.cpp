@@ -49,8 +49,7 @@ private slots:
     void endings()
     {
         QFETCH(EndingCase, c);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("MINE"));
         h.save(QStringLiteral("prog.zlx"));
         h.editor().cmdSubir()->click();
@@ -110,8 +109,7 @@ private slots:
     void sendRefused()
     {
         QFETCH(RefusalCase, c);
-        Form1Harness h;
-        h.detect(c.model);
+        Form1Harness h(c.model);
         if (!c.file.isEmpty()) {
             QVERIFY(testfiles::write(h.path("bad.zlx"), projectBytes(c.file, 40)));
             h.open("bad.zlx");
@@ -143,9 +141,7 @@ private slots:
     void save()
     {
         QFETCH(SaveCase, c);
-        Form1Harness h;
-        if (c.code)
-            h.detect(c.code);
+        Form1Harness h(c.code);
         if (c.lost) {
             h.form->cmdLeer->click();
             h.port->vanish();
@@ -181,8 +177,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, message);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         // A short entry and a font out of range show empty fields.
         QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A", "4\x05" "3B", "5\x05" "0C"}, 400)));
         zlx::MessageStore before;
@@ -212,8 +207,7 @@ private slots:
 
     void nuevo()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.save("p.zlx");
         h.editor().cmdSubir()->click();
@@ -259,8 +253,7 @@ private slots:
     {
         QFETCH(bool, read);
         QFETCH(QString, panel);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.port->busy = {1};
         (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();

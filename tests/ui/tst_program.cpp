@@ -45,8 +45,7 @@ private slots:
     void unsavedWork()
     {
         QFETCH(UnsavedCase, c);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         QVERIFY(testfiles::write(h.path("other.zlx"), projectBytes({kOther}, 400)));
         if (c.modified)  // typed, not committed yet: the question commits it first
             fillRow(h.editor(), 0, 0, "2", "2", "MIO");
@@ -101,8 +100,7 @@ private slots:
     // typing; Ctrl+N, Ctrl+O and Ctrl+S; PageDown and PageUp from an effect box.
     void keys()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         h.form->show();
         QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
         EditorRow &row0 = h.editor().row(0);
@@ -159,8 +157,7 @@ private slots:
     // nothing, a failed read shows the program again, a completed one is one step.
     void readBack()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         const QByteArray file = projectBytes({"1\x02" "2UNO", "", "", "", "", "", "", "", "", "", "", "", "",
                                               "", "", "", "", "", "", "", "2\x04" "1DOS"}, 400);
         QVERIFY(testfiles::write(h.path("prog.zlx"), file));
@@ -198,8 +195,7 @@ private slots:
     // Pages with rows that would not reach the sign are named before anything goes out.
     void enviarNamesLostPages()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         QByteArrayList lines(441);
         lines[0] = "1\x02" "2A";
         lines[40] = "1\x02" "2C";                // page 3, behind the empty page 2
@@ -217,8 +213,7 @@ private slots:
     // A row that cannot be stored: Leer asks, and either stays with it or reads without it.
     void leerOverAnUnstorableRow()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, "2", "2", "BIEN");
         fillRow(h.editor(), 1, 0, "300", "2", "MAL");
         h.form->cmdLeer->click();
