@@ -100,7 +100,6 @@ private slots:
         fillRow(f.editor, 0, 0, "2", "2", "bien");
         fillRow(f.editor, 1, 2, c.amount, c.font, c.text);
         f.editor.row(1).cmbEfecto->setEditText(c.effect);
-        f.editor.row(1).Text1->setText(c.text);
         const zlx::MessageStore before = f.store();
         QSignalSpy refused(&f.editor, &zlx::PageEditor::refused);
         f.editor.cmdSubir()->click();

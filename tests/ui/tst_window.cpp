@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabBar>
