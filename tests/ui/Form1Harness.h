@@ -11,10 +11,11 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-// Form1 on a scripted port with hand-fired timers, recorded boxes and scripted file dialogs.
+// Form1 on a scripted port with hand-fired timers, recorded boxes and scripted file dialogs;
+// with a model code, a sign answering with it has been found on COM1.
 struct Form1Harness
 {
-    Form1Harness()
+    explicit Form1Harness(int model = 0)
     {
         auto p = std::make_unique<ScriptedPort>();
         auto t1 = std::make_unique<ManualTicker>();
@@ -30,6 +31,8 @@ struct Form1Harness
             dialogs.append(kind);
             return chosenFile;
         });
+        if (model)
+            detect(model);
     }
 
     // A scan pass that finds a sign on COM1 answering with this model code.

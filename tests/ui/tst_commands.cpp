@@ -1,8 +1,7 @@
 // The main window's commands through its buttons: Send and Leer with how each exchange ends,
-// Send's refusals, Guardar, Abrir, Nuevo, and a device the user may not open.
+// what stops them before anything goes out, Guardar, Abrir, Nuevo, and ports that will not open.
 #include "Form1Harness.h"
 #include "SignBytes.h"
-#include "session/OperatorTexts.h"
 
 using namespace zlx;
 using editortest::fillRow;
@@ -14,8 +13,10 @@ const QByteArray kExampleEntry("1\x02" "2ABC");
 // answers: "tick": the response time passes; box "": none; row0: the text of row 0 afterwards,
 // "SIGN" when the sign's program is shown.
 struct EndingCase { bool read; QList<QByteArray> answers; QString panel, box, row0; };
-// file: the program opened from a file, if any; amount: of row 1 on the screen; box "": nothing to tell, nothing sent.
-struct RefusalCase { int model; QByteArrayList file; QString amount, box; };
+// file: the program opened from a file, if any; amount: of row 1 on the screen; box "": nothing to tell;
+// busy: another program holds the sign's port; panel: panel 1 afterwards, "" as it was.
+struct RefusalCase { int model; QByteArrayList file; QString amount, box;
+                     bool read = false, busy = false; QString panel = {}; };
 // target "": the dialog is cancelled; lines 0: nothing written; lost: the sign's port is lost first
 struct SaveCase { int code; QString target; int lines; bool lost = false; };
 }  // namespace
@@ -49,8 +50,7 @@ private slots:
     void endings()
     {
         QFETCH(EndingCase, c);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("MINE"));
         h.save(QStringLiteral("prog.zlx"));
         h.editor().cmdSubir()->click();
@@ -90,13 +90,15 @@ private slots:
         QCOMPARE(h.form->cmdEnviar->isEnabled(), !lost);
         if (lost) {
             QVERIFY(h.timer2->fire());
-            QCOMPARE(h.form->panelText(2), texts::maker());
+            QCOMPARE(h.form->panelText(2), QStringLiteral("ZANTOLUX"));
         }
     }
 
-    void sendRefused_data()
+    void nothingSent_data()
     {
         QTest::addColumn<RefusalCase>("c");
+        const QString inUse = QStringLiteral("No se puede abrir el puerto COM1. Puerto en uso: otro programa tiene "
+                                             "abierto /dev/ttyS00.");
         QTest::newRow("empty first row") << RefusalCase{1, {}, "", ""};
         QTest::newRow("unknown model") << RefusalCase{3, {}, "", "modelo"};
         QTest::newRow("invalid row on the screen") << RefusalCase{1, {}, "13", "página 1, fila 2"};
@@ -105,13 +107,16 @@ private slots:
         file[0] = file[20] = kExampleEntry;
         file[21] = "A\x02" "2x";
         QTest::newRow("entry from a file") << RefusalCase{1, file, "", "página 2, fila 2"};
+        QTest::newRow("send: port in use") << RefusalCase{1, {}, "", inUse, false, true, "Envio fallido: puerto en uso"};
+        QTest::newRow("read: port in use") << RefusalCase{1, {}, "", inUse, true, true, "Lectura fallida: puerto en uso"};
     }
 
-    void sendRefused()
+    void nothingSent()
     {
         QFETCH(RefusalCase, c);
-        Form1Harness h;
-        h.detect(c.model);
+        Form1Harness h(c.model);
+        if (c.busy)
+            h.port->busy = {1};
         if (!c.file.isEmpty()) {
             QVERIFY(testfiles::write(h.path("bad.zlx"), projectBytes(c.file, 40)));
             h.open("bad.zlx");
@@ -122,12 +127,13 @@ private slots:
             fillRow(h.editor(), 1, 0, c.amount, "2", "DEF");
         const QString panel = h.form->panelText(1);
         const auto before = h.port->writes.size();
-        h.form->cmdEnviar->click();
+        (c.read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
         QCOMPARE(h.boxes->icons, QList<MessageIcon>(c.box.isEmpty() ? 0 : 1, MessageIcon::Exclamation));
         QVERIFY2(h.boxes->texts.join(u'|').contains(c.box), qPrintable(h.boxes->texts.join(u'|')));
         QCOMPARE(h.port->writes.size(), before);
-        QVERIFY(!h.form->link()->programBusy());
-        QCOMPARE(h.form->panelText(1), panel);
+        QCOMPARE(h.form->link()->mode(), LinkMode::Idle);
+        QVERIFY(h.form->link()->signDetected());
+        QCOMPARE(h.form->panelText(1), c.panel.isEmpty() ? panel : c.panel);
     }
 
     void save_data()
@@ -143,9 +149,7 @@ private slots:
     void save()
     {
         QFETCH(SaveCase, c);
-        Form1Harness h;
-        if (c.code)
-            h.detect(c.code);
+        Form1Harness h(c.code);
         if (c.lost) {
             h.form->cmdLeer->click();
             h.port->vanish();
@@ -181,8 +185,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, message);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         // A short entry and a font out of range show empty fields.
         QVERIFY(testfiles::write(h.path("two.zlx"), projectBytes({kExampleEntry, "7\x0a" "1Diez", "2", "3\x05" "7A", "4\x05" "3B", "5\x05" "0C"}, 400)));
         zlx::MessageStore before;
@@ -212,8 +215,7 @@ private slots:
 
     void nuevo()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, "2", "2", "ABC");
         h.save("p.zlx");
         h.editor().cmdSubir()->click();
@@ -246,30 +248,6 @@ private slots:
         QCOMPARE(h.boxes->texts, QStringList());
     }
 
-    // The sign's port held by another program when an exchange opens it.
-    void portInUse_data()
-    {
-        QTest::addColumn<bool>("read");
-        QTest::addColumn<QString>("panel");
-        QTest::newRow("send") << false << "Envio fallido: puerto en uso";
-        QTest::newRow("read") << true << "Lectura fallida: puerto en uso";
-    }
-
-    void portInUse()
-    {
-        QFETCH(bool, read);
-        QFETCH(QString, panel);
-        Form1Harness h;
-        h.detect(1);
-        fillRow(h.editor(), 0, 0, "2", "2", "ABC");
-        h.port->busy = {1};
-        (read ? h.form->cmdLeer : h.form->cmdEnviar)->click();
-        QCOMPARE(h.form->panelText(1), panel);
-        QVERIFY(h.boxes->texts.value(0).startsWith(
-            QStringLiteral("No se puede abrir el puerto COM1. Puerto en uso: otro programa tiene abierto")));
-        QVERIFY(h.form->link()->signDetected());
-    }
-
     // Ports of the scan that will not open: the operator sees why, once a port and reason,
     // beside the buttons; the panels keep their defined texts.
     void portNotices()
@@ -288,8 +266,8 @@ private slots:
                  QStringLiteral("Puerto en uso: otro programa tiene abierto /dev/ttyS04.\n\nPuerto en uso: otro programa "
                                 "tiene abierto /dev/ttyS06.\n\nSin permiso para abrir /dev/ttyS08: el usuario debe "
                                 "pertenecer al grupo «dialout» (y volver a iniciar la sesión)."));
-        QCOMPARE(h.form->panelText(1), texts::searching());
-        QCOMPARE(h.form->panelText(2), texts::maker());
+        QCOMPARE(h.form->panelText(1), QStringLiteral("Buscando dispositivo..."));
+        QCOMPARE(h.form->panelText(2), QStringLiteral("ZANTOLUX"));
     }
 };
 

@@ -100,7 +100,6 @@ private slots:
         fillRow(f.editor, 0, 0, "2", "2", "bien");
         fillRow(f.editor, 1, 2, c.amount, c.font, c.text);
         f.editor.row(1).cmbEfecto->setEditText(c.effect);
-        f.editor.row(1).Text1->setText(c.text);
         const zlx::MessageStore before = f.store();
         QSignalSpy refused(&f.editor, &zlx::PageEditor::refused);
         f.editor.cmdSubir()->click();
@@ -121,19 +120,20 @@ private slots:
         QTest::addColumn<QByteArrayList>("entries");
         QTest::addColumn<int>("kept");  // entries that come back; the next one comes back empty
         QTest::addColumn<QByteArray>("edited");  // row 0 once "!" is typed before its text
+        QTest::addColumn<QString>("amount1");  // as row 1 shows it
         QTest::newRow("amounts LF DEL 255, Hora's text, a long text")
             << QByteArrayList{"2\x0A" "1a\x01", "5\x7F" "3", "9\xFF" "1\xE9", "7\x02" "29:15 am",
-                              "1\x02" "2" + QByteArray(40000, 'L')} << 5 << QByteArray("2\x0A" "1!a\x01");
+                              "1\x02" "2" + QByteArray(40000, 'L')} << 5 << QByteArray("2\x0A" "1!a\x01") << "127";
         QByteArrayList full;
         for (int r = 0; r < 20; ++r)
             full << zlx::entry::make(1 + r % 9, 2, '2', "R" + QByteArray::number(r));
-        QTest::newRow("full page") << full << 20 << QByteArray("1\x02" "2!R0");
+        QTest::newRow("full page") << full << 20 << QByteArray("1\x02" "2!R0") << "2";
         QTest::newRow("no effect digit") << QByteArrayList{"1\x02" "1A", "X\x02" "1B", "2\x02" "1C"} << 1
-                                         << QByteArray("1\x02" "1!A");
+                                         << QByteArray("1\x02" "1!A") << "";
         // Unchanged rows go back as they came, whatever a fresh encoding would make of them.
         QTest::newRow("Latin-1 letters, amount 0, font 7, effect 0 behind")
             << QByteArrayList{"1\x02" "2\xD1\xF1", QByteArray("4\x00" "7x", 4), "0\x05" "1cero", "2\x02" "1C"} << 2
-            << QByteArray("1\x02" "2!\x1E\x1F");
+            << QByteArray("1\x02" "2!\x1E\x1F") << "0";
     }
 
     void showThenSave()
@@ -141,12 +141,14 @@ private slots:
         QFETCH(QByteArrayList, entries);
         QFETCH(int, kept);
         QFETCH(QByteArray, edited);
+        QFETCH(QString, amount1);
         EditorFixture f;
         zlx::MessageStore program;
         for (int r = 0; r < entries.size(); ++r)
             program.setEntry(0, r, entries.at(r));
         f.load(program);
         QCOMPARE(f.editor.nextRow(), std::min(kept, 19));
+        QCOMPARE(f.editor.row(1).cmbVelocidad->currentText(), amount1);
         QVERIFY(f.editor.SaveShownPage(0));
         for (int r = 0; r < entries.size(); ++r)
             QCOMPARE(f.store().entry(0, r), r == kept && entries.at(r).at(0) != '0' ? QByteArray() : entries.at(r));

@@ -45,8 +45,7 @@ private slots:
     void unsavedWork()
     {
         QFETCH(UnsavedCase, c);
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         QVERIFY(testfiles::write(h.path("other.zlx"), projectBytes({kOther}, 400)));
         if (c.modified)  // typed, not committed yet: the question commits it first
             fillRow(h.editor(), 0, 0, "2", "2", "MIO");
@@ -101,8 +100,7 @@ private slots:
     // typing; Ctrl+N, Ctrl+O and Ctrl+S; PageDown and PageUp from an effect box.
     void keys()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         h.form->show();
         QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
         EditorRow &row0 = h.editor().row(0);
@@ -159,8 +157,7 @@ private slots:
     // nothing, a failed read shows the program again, a completed one is one step.
     void readBack()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         const QByteArray file = projectBytes({"1\x02" "2UNO", "", "", "", "", "", "", "", "", "", "", "", "",
                                               "", "", "", "", "", "", "", "2\x04" "1DOS"}, 400);
         QVERIFY(testfiles::write(h.path("prog.zlx"), file));
@@ -185,17 +182,6 @@ private slots:
         QCOMPARE(h.form->panelText(3), h.path("copy.zlx"));
         QCOMPARE(h.form->store().entry(1, 0), QByteArray("2\x04" "1DOS"));
 
-        h.editor().cmdBajar()->click();
-        h.form->cmdLeer->click();
-        h.form->cmdEnviar->click();  // page 2 has rows: the read gives way to the Send
-        QVERIFY(h.form->link()->programBusy());
-        QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("DOS"));
-        h.port->deliver(signbytes::block());  // the read's answer still on the line
-        h.port->deliver(signbytes::hex("b5"));
-        h.port->deliver(signbytes::hex("b5"));
-        h.port->deliver(signbytes::hex("b5"));
-        QVERIFY(!h.form->link()->programBusy());
-
         h.form->cmdLeer->click();
         h.port->deliver(signbytes::block(signbytes::page(1, "SIGN")));
         h.port->deliver(signbytes::block());
@@ -209,8 +195,7 @@ private slots:
     // Pages with rows that would not reach the sign are named before anything goes out.
     void enviarNamesLostPages()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         QByteArrayList lines(441);
         lines[0] = "1\x02" "2A";
         lines[40] = "1\x02" "2C";                // page 3, behind the empty page 2
@@ -228,8 +213,7 @@ private slots:
     // A row that cannot be stored: Leer asks, and either stays with it or reads without it.
     void leerOverAnUnstorableRow()
     {
-        Form1Harness h;
-        h.detect(1);
+        Form1Harness h(1);
         fillRow(h.editor(), 0, 0, "2", "2", "BIEN");
         fillRow(h.editor(), 1, 0, "300", "2", "MAL");
         h.form->cmdLeer->click();
@@ -243,23 +227,6 @@ private slots:
         h.form->cmdLeer->click();
         QVERIFY(h.form->link()->readBusy());
         QCOMPARE(h.form->store(), MessageStore());
-    }
-
-    // A row nobody changed goes back byte for byte: Latin-1 letters, amount 0, a font of its own.
-    void rowsAsTheyCame()
-    {
-        Form1Harness h;
-        h.detect(1);
-        const QByteArray file = projectBytes({"1\x02" "2\xD1" "A\xF1" "o", QByteArray("4\x00" "7x", 4)}, 400);
-        QVERIFY(testfiles::write(h.path("in.zlx"), file));
-        h.open("in.zlx");
-        QCOMPARE(h.editor().row(0).Text1->text(), QStringLiteral("ÑAño"));
-        QCOMPARE(h.editor().row(1).cmbVelocidad->currentText(), QStringLiteral("0"));
-        h.editor().cmdSubir()->click();
-        h.editor().cmdBajar()->click();
-        h.save("out.zlx");
-        QCOMPARE(testfiles::read(h.path("out.zlx")), file);
-        QVERIFY(!h.form->document()->isModified());
     }
 };
 
