@@ -3,6 +3,7 @@
 // later, refuse, be busy, want a quiet spell or hold back its flush. The input is a script of
 // operations; after each one the link's invariants are checked, and at its end a silent sign
 // must end whatever exchange is still under way.
+#include "Invariant.h"
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
 #include "link/ExchangeReply.h"
@@ -22,14 +23,6 @@ using namespace zlx;
 using namespace std::chrono_literals;
 
 namespace {
-
-void require(bool ok, const char *why)
-{
-    if (ok)
-        return;
-    fprintf(stderr, "invariant broken: %s\n", why);
-    __builtin_trap();
-}
 
 class Input
 {

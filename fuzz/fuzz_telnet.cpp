@@ -4,25 +4,17 @@
 // and always has a reason. At the end: the outcome is the same as for the stream in one piece,
 // and the stream taken as line data, escaped and fed to a codec past its negotiation, comes
 // back unchanged.
+#include "Invariant.h"
 #include "link/TelnetCodec.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 using namespace zlx::telnet;
 using State = TelnetCodec::State;
 
 namespace {
-
-void require(bool ok, const char *why)
-{
-    if (ok)
-        return;
-    fprintf(stderr, "invariant broken: %s\n", why);
-    __builtin_trap();
-}
 
 struct Run
 {
