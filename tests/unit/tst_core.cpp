@@ -51,9 +51,10 @@ struct RowCase { QStringList row; int index; RowProblem problem; int effectIndex
 struct ImageCase { int pageCount; Pages pages; QByteArrayList images; };
 struct FrameCase { int pageCount; QByteArrayList images; QByteArrayList frames; };
 struct FitCase { int pageCount; int extra; };  // extra: bytes beyond pageBytes - 1 before the closing 0
-// The pages of a Send and what it leaves out, pages and rows from 1: "p.r".
-struct PlanCase { Pages pages; int signPages; int placed; QList<int> cut, past, notReached; QStringList leftOut; };
-struct FaultCase { Pages pages; int page; int row; EntryProblem problem; };  // page -1: nothing found
+// The pages of a Send, what it leaves out and the first entry it has no record for; pages and
+// rows from 1: "p.r".
+struct PlanCase { Pages pages; int signPages; int placed; QList<int> cut, past, notReached; QStringList leftOut;
+                  QString faultAt = {}; EntryProblem problem = {}; };
 struct EncodeCase { Pages pages; int pageCount; QByteArray file; };
 }  // namespace
 
@@ -240,29 +241,12 @@ private slots:
         QCOMPARE(pageFit(QByteArrayList{"1\x02" "2", "1\x02" "2" + text.mid(4)}, model).firstCutRow, c.extra ? 1 : -1);
     }
 
-    void unsendable_data()
-    {
-        QTest::addColumn<FaultCase>("c");
-        const QByteArray ok = "1\x02" "2ok";
-        QTest::newRow("controls, CR, DEL, C1, amount 13") << FaultCase{{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}}, -1, 0, {}};
-        QTest::newRow("too short") << FaultCase{{{ok, "1\x02"}}, 0, 1, EntryProblem::Incomplete};
-        QTest::newRow("effect not a digit") << FaultCase{{{ok}, {ok, ok, "A\x02" "2"}}, 1, 2, EntryProblem::BadEffect};
-        QTest::newRow("font 4") << FaultCase{{{ok}, {"1\x02" "4x"}}, 1, 0, EntryProblem::BadFont};
-        QTest::newRow("font 0") << FaultCase{{{"1\x02" "0x"}}, 0, 0, EntryProblem::BadFont};
-        QTest::newRow("amount 0") << FaultCase{{{ok, QByteArray("1\0" "2x", 4)}}, 0, 1, EntryProblem::ZeroAmount};
-        QTest::newRow("a 0 in the text")
-            << FaultCase{{{QByteArray("1\x02" "2a\0b", 6)}}, 0, 0, EntryProblem::ZeroInText};
-        QTest::newRow("first fault wins") << FaultCase{{{ok, "1\x02" "4", "1\x02"}}, 0, 1, EntryProblem::BadFont};
-        QTest::newRow("behind an empty row") << FaultCase{{{ok, "", "1\x02" "9"}}, -1, 0, {}};
-        QTest::newRow("behind effect '0'") << FaultCase{{{ok, "0\x02" "2", "1\x02"}}, -1, 0, {}};
-        QTest::newRow("behind the marker page") << FaultCase{{{ok}, {}, {"1\x02"}}, -1, 0, {}};
-    }
-
     void plan_data()
     {
         QTest::addColumn<PlanCase>("c");
         const QByteArray ok = "1\x02" "2ok";
         const QByteArray zero = "0\x02" "2typed effect";
+        const QByteArray stub = "1\x02";  // too short for a record
         const QByteArray longRow = "1\x02" "2" + QByteArray(100, 'L');
         Pages far(41);
         far[0] = {ok};
@@ -271,19 +255,29 @@ private slots:
         const auto row = [](const char *name, const PlanCase &c) { QTest::newRow(name) << c; };
         row("nothing", {{}, 20, 0, {}, {}, {}, {}});
         row("two pages", {{{ok, ok}, {ok}}, 20, 2, {}, {}, {}, {}});
-        row("behind an empty row", {{{ok, "", ok, ok}}, 20, 1, {}, {}, {}, {"1.3", "1.4"}});
-        row("behind a '0' row", {{{ok, zero, ok}}, 20, 1, {}, {}, {}, {"1.2", "1.3"}});
+        // Rows that are not sent may hold anything.
+        row("behind an empty row", {{{ok, "", "1\x02" "9", ok}}, 20, 1, {}, {}, {}, {"1.3", "1.4"}});
+        row("behind a '0' row", {{{ok, zero, stub}}, 20, 1, {}, {}, {}, {"1.2", "1.3"}});
         row("empty page 1 before a full page 2", {{{}, {ok, ok}}, 20, 0, {}, {}, {2}, {"2.1", "2.2"}});
-        row("'0' row 0 ends the program", {{{ok}, {zero, ok}, {ok}}, 20, 1, {}, {}, {2, 3}, {"2.1", "2.2", "3.1"}});
+        row("'0' row 0 ends the program", {{{ok}, {zero, ok}, {stub}}, 20, 1, {}, {}, {2, 3}, {"2.1", "2.2", "3.1"}});
         row("pages past a 20-page sign", {far, 20, 1, {}, {21, 41}, {}, {}});
         row("page 41 past a 40-page sign, page 21 behind the end", {far, 40, 1, {}, {41}, {21}, {"21.1"}});
         row("a cut page", {{Pages::value_type(20, longRow)}, 20, 1, {1}, {}, {}, {}});
+        row("controls, CR, DEL, C1, amount 13", {{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}}, 20, 1, {}, {}, {}, {}});
+        row("too short", {{{ok, stub}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::Incomplete});
+        row("effect not a digit", {{{ok}, {ok, ok, "A\x02" "2"}}, 20, 2, {}, {}, {}, {}, "2.3", EntryProblem::BadEffect});
+        row("font 4", {{{ok}, {"1\x02" "4x"}}, 20, 2, {}, {}, {}, {}, "2.1", EntryProblem::BadFont});
+        row("font 0", {{{"1\x02" "0x"}}, 20, 1, {}, {}, {}, {}, "1.1", EntryProblem::BadFont});
+        row("amount 0", {{{ok, QByteArray("1\0" "2x", 4)}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::ZeroAmount});
+        row("a 0 in the text", {{{stub + QByteArray("2a\0b", 4)}}, 20, 1, {}, {}, {}, {}, "1.1", EntryProblem::ZeroInText});
+        row("first fault wins", {{{ok, "1\x02" "4", stub}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::BadFont});
     }
 
     void plan()
     {
         QFETCH(PlanCase, c);
-        const SendPlan plan = planSend(storeOf(c.pages), modelFor(c.signPages));
+        const MessageStore store = storeOf(c.pages);
+        const SendPlan plan = planSend(store, modelFor(c.signPages));
         const auto fromOne = [](QList<int> pages) {
             for (int &p : pages)
                 ++p;
@@ -297,18 +291,10 @@ private slots:
         QCOMPARE(fromOne(plan.pagesPastLast), c.past);
         QCOMPARE(fromOne(plan.pagesNotReached), c.notReached);
         QCOMPARE(leftOut, c.leftOut);
-    }
-
-    void unsendable()
-    {
-        QFETCH(FaultCase, c);
-        const std::optional<EntryFault> fault = findUnsendableEntry(storeOf(c.pages), kModel20);
-        QCOMPARE(fault.has_value(), c.page >= 0);
-        if (fault) {
-            QCOMPARE(fault->page, c.page);
-            QCOMPARE(fault->row, c.row);
+        const std::optional<EntryFault> fault = findUnsendableEntry(store, modelFor(c.signPages));
+        QCOMPARE(fault ? QStringLiteral("%1.%2").arg(fault->page + 1).arg(fault->row + 1) : QString(), c.faultAt);
+        if (fault)
             QCOMPARE(fault->problem, c.problem);
-        }
     }
 
     void decode_data()
