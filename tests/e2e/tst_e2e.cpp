@@ -1,8 +1,9 @@
-// The real port code on ptys and device servers. The port alone: what opening each kind of address
-// gives, the read limit. The main window against the virtual sign: a Send over a read-back whose
-// answer is still on the line sends the program; after each fault the virtual sign can show the
-// window keeps its program, and then (after a lost port, once the scan has found the sign
-// again) a program goes out and comes back whole; a late sign, near or far; a device server gone.
+// The real port code on ptys and device servers. The port alone: the line it sets, the read
+// limit, a held device and one that is no terminal (the CLI's tests go through the other open
+// failures). The main window against the virtual sign: a Send over a read-back whose answer is
+// still on the line sends the program; after each fault the virtual sign can show the window keeps
+// its program, and then (after a lost port, once the scan has found the sign again) a program goes
+// out and comes back whole; a late sign, near or far; a device server gone.
 #include "TestFiles.h"
 #include "WindowHarness.h"
 #include "link/QtTicker.h"
@@ -15,9 +16,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-using namespace zlx;
-using namespace e2etest;
-using namespace std::chrono_literals;
+using namespace e2etest;  // and with it zlx and the chrono literals
 using sim::FaultKind;
 
 class TestE2E : public QObject
@@ -32,7 +31,6 @@ private slots:
         sim::PtySign sign;
         QVERIFY(sign.open(dir.filePath(QStringLiteral("ttyZLX"))));
         QtSignPort port;
-        port.setSettings(PortSettings{});
         port.setReceiveThreshold(1);
         // Whatever the device was left at, the port sets the line as the sign wants it: 2400 baud,
         // 8 data bits, no parity, 1 stop bit, no flow control.
@@ -72,7 +70,6 @@ private slots:
         QSignalSpy ticks(&ticker, &Ticker::tick);
         ticker.setInterval(1ms);
         QVERIFY(ticks.wait(1000));
-        QVERIFY(ticker.isEnabled());
     }
 
     // Enviar during a read-back sends the program the operator had before Leer, and the read
@@ -90,12 +87,9 @@ private slots:
         w.type(1, 4, QStringLiteral("dos"), expected);
         w.editor().cmdSubir()->click();
         w.type(0, 5, QStringLiteral("tres"), expected);
-        QSignalSpy progress(w.form->session(), &ProgramSession::progress);
         w.taken.clear();
         w.form->cmdLeer->click();
-        QVERIFY(progress.wait(3000));
         QTRY_COMPARE_WITH_TIMEOUT(w.taken.size(), 2, 10000);  // the second read request: its answer is on the line now
-        QVERIFY(w.form->link()->readBusy());
         w.form->cmdEnviar->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 2, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
@@ -167,9 +161,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 20000);
         QCOMPARE(w.ended, (QList<Ended>{{exchange, outcome}}));
         QCOMPARE(w.form->link()->mode(), LinkMode::Idle);
-        // The program stays; after a failed read-back the editor shows it again.
-        QCOMPARE(w.form->store(), editor);
-        QCOMPARE(w.editor().row(0).Text1->text(), QStringLiteral("editora"));
+        QCOMPARE(w.form->store(), editor);  // the program stays
         QCOMPARE(w.sign.sign().endFramesSeen(), late ? 1 : 0);
         if (!late)
             w.sign.sign().setFault({});
