@@ -76,7 +76,6 @@ struct Window
         r.cmbEfecto->setCurrentIndex(0);
         r.cmbVelocidad->setEditText(QString::number(amount));
         r.cmbFuente->setCurrentIndex(1);
-        r.Text1->clear();
         QTest::keyClicks(r.Text1, text);
         expected.setEntry(editor().currentPage() - 1, row, entry::make(1, amount, '2', entry::textToStored(text)));
     }

@@ -1,6 +1,6 @@
-// The core as tables: entries, row checks, page images, frames, the probe's answer, page fit,
-// decoding, and project files: encoding, line splitting and its caps, and what reading or saving
-// refuses.
+// The core as tables: entries, row checks, page images, frames, the probe's answer, page fit, the
+// send plan, decoding, and project files: encoding, line splitting and its caps, and what reading
+// or saving refuses.
 #include "RandomProgram.h"
 #include "SignBytes.h"
 #include "TestFiles.h"
@@ -20,6 +20,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zlx;
@@ -29,10 +30,8 @@ using namespace signbytes;
 namespace {
 using Pages = QList<QByteArrayList>;  // pages[p][r] is entry (p, r)
 
-constexpr SignModel kModel20{20, 4};
-constexpr SignModel kModel40{40, 2};
-
-SignModel modelFor(int pageCount) { return pageCount == 40 ? kModel40 : kModel20; }
+// The two models: 20 pages of 4 units, 40 of 2.
+SignModel modelFor(int pageCount) { return pageCount == 40 ? SignModel{40, 2} : SignModel{20, 4}; }
 
 MessageStore storeOf(const Pages &pages)
 {
@@ -51,9 +50,10 @@ struct RowCase { QStringList row; int index; RowProblem problem; int effectIndex
 struct ImageCase { int pageCount; Pages pages; QByteArrayList images; };
 struct FrameCase { int pageCount; QByteArrayList images; QByteArrayList frames; };
 struct FitCase { int pageCount; int extra; };  // extra: bytes beyond pageBytes - 1 before the closing 0
-// The pages of a Send and what it leaves out, pages and rows from 1: "p.r".
-struct PlanCase { Pages pages; int signPages; int placed; QList<int> cut, past, notReached; QStringList leftOut; };
-struct FaultCase { Pages pages; int page; int row; EntryProblem problem; };  // page -1: nothing found
+// The pages of a Send, what it leaves out and the first entry it has no record for; pages and
+// rows from 1: "p.r".
+struct PlanCase { Pages pages; int signPages; int placed; QList<int> cut, past, notReached; QStringList leftOut;
+                  QString faultAt = {}; EntryProblem problem = {}; };
 struct EncodeCase { Pages pages; int pageCount; QByteArray file; };
 }  // namespace
 
@@ -92,26 +92,19 @@ private slots:
         const QString c = QStringLiteral("Caida");
         row("selected", {{"Parpadeo", "4", "2", "HOLA"}, 1, RowProblem::None, 1, 4});
         row("typed name counts", {{"Hora", "2", "1", ""}, -1, RowProblem::None, 6, 2});
-        row("last name typed", {{"Color B", "2", "1", ""}, -1, RowProblem::None, 8, 2});
         row("selection edited", {{"Horas", "2", "1", ""}, 6, RowProblem::UnknownEffect, -1, 0});
         row("case matters", {{"hora", "2", "1", ""}, -1, RowProblem::UnknownEffect, -1, 0});
         row("amount 1", {{c, "1", "3", ""}, 2, RowProblem::None, 2, 1});
         row("amount 255", {{c, "255", "3", ""}, 2, RowProblem::None, 2, 255});
-        row("amount 209", {{c, "209", "3", ""}, 2, RowProblem::None, 2, 209});
         row("amount blanks", {{c, " 60 ", "3", ""}, 2, RowProblem::None, 2, 60});
-        row("amount 12", {{c, "12", "3", ""}, 2, RowProblem::None, 2, 12});
-        row("amount 14", {{c, "14", "3", ""}, 2, RowProblem::None, 2, 14});
         row("amount 0", {{c, "0", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount 13", {{c, "13", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount 256", {{c, "256", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount of 4 digits", {{c, "0012", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount empty", {{c, "", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount sign", {{c, "+5", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
-        row("amount fraction", {{c, "2.5", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("amount colon", {{c, "1:", "3", ""}, 2, RowProblem::BadAmount, 2, 0});
         row("font 4", {{c, "2", "4", ""}, 2, RowProblem::BadFont, 2, 2});
-        row("font empty", {{c, "2", "", ""}, 2, RowProblem::BadFont, 2, 2});
-        row("font 12", {{c, "2", "12", ""}, 2, RowProblem::BadFont, 2, 2});
         row("font 1 and 2", {{c, "2", "2", QStringLiteral("AÑOñé\xff")}, 2, RowProblem::None, 2, 2});
         // Controls a file or a sign may bring in go back out unchanged.
         row("text LF, DEL, C1", {{c, "2", "1", QStringLiteral("A\nB\x01\x1d\x20\x7F\u0085\u009F")}, 2, RowProblem::None, 2, 2});
@@ -137,8 +130,6 @@ private slots:
         QTest::addColumn<ImageCase>("c");
         auto row = [](const char *name, const ImageCase &ic) { QTest::newRow(name) << ic; };
         row("worked example, 20 pages", {20, {{kAbc}}, {hex(kExamplePage), hex("ff")}});
-        row("worked example, 40 pages", {40, {{kAbc}}, {hex(kExamplePage), hex("ff")}});
-        row("page 1 empty, page 3 not sent", {20, {{}, {kAbc}, {kAbc}}, {hex("ff")}});
         row("page 2 emptied: marker there", {20, {{kAbc}, {}, {kAbc}}, {hex(kExamplePage), hex("ff")}});
         row("rows end at the first empty string",
             {20, {{kAbc, "3\x05" "1x", "", kAbc}}, {title(1) + hex("010202414243 00 030501 78 00 00"), hex("ff")}});
@@ -179,8 +170,6 @@ private slots:
         const QByteArray page = hex(kExamplePage);
         const QByteArray frame0 = hex("a51b02180016") + page + hex("00");
         QTest::newRow("worked example, 20 pages") << FrameCase{20, {page, hex("ff")}, {frame0, hex("a506021c0001ff00")}};
-        QTest::newRow("worked example, 40 pages") << FrameCase{40, {page, hex("ff")}, {frame0, hex("a506021a0001ff00")}};
-        QTest::newRow("marker only") << FrameCase{20, {hex("ff")}, {hex("a50602180001ff00")}};
         QByteArray hundred;
         for (int i = 0; i < 100; ++i)
             hundred.append(char(i + 1));
@@ -192,8 +181,6 @@ private slots:
             hex("a545021c0040") + long300.left(64) + hex("00"), hex("a545021c4040") + long300.mid(64, 64) + hex("00"),
             hex("a545021c8040") + long300.mid(128, 64) + hex("00"), hex("a545021cc040") + long300.mid(192, 64) + hex("00"),
             hex("a531021d002c") + long300.mid(256) + hex("00")}};
-        const QByteArray exact64(64, 'y');
-        QTest::newRow("64 bytes: one full frame") << FrameCase{40, {exact64}, {hex("a54502180040") + exact64 + hex("00")}};
     }
 
     void frameList()
@@ -221,7 +208,6 @@ private slots:
         for (int pageCount : {20, 40}) {
             QTest::addRow("%d pages, fits exactly", pageCount) << FitCase{pageCount, 0};
             QTest::addRow("%d pages, one byte over", pageCount) << FitCase{pageCount, 1};
-            QTest::addRow("%d pages, far over", pageCount) << FitCase{pageCount, 700};
         }
     }
 
@@ -246,26 +232,6 @@ private slots:
         QCOMPARE(fit.over(), c.extra);
         QCOMPARE(fit.firstCutRow, c.extra ? 0 : -1);
         QCOMPARE(pageFit(QByteArrayList{"1\x02" "2", "1\x02" "2" + text.mid(4)}, model).firstCutRow, c.extra ? 1 : -1);
-        QCOMPARE(pageFit(store, 2, model).size, 1);
-    }
-
-    void unsendable_data()
-    {
-        QTest::addColumn<FaultCase>("c");
-        const QByteArray ok = "1\x02" "2ok";
-        QTest::newRow("all fine") << FaultCase{{{ok, ok}, {ok}}, -1, 0, {}};
-        QTest::newRow("controls, CR, DEL, C1, amount 13") << FaultCase{{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}}, -1, 0, {}};
-        QTest::newRow("too short") << FaultCase{{{ok, "1\x02"}}, 0, 1, EntryProblem::Incomplete};
-        QTest::newRow("effect not a digit") << FaultCase{{{ok}, {ok, ok, "A\x02" "2"}}, 1, 2, EntryProblem::BadEffect};
-        QTest::newRow("font 4") << FaultCase{{{ok}, {"1\x02" "4x"}}, 1, 0, EntryProblem::BadFont};
-        QTest::newRow("font 0") << FaultCase{{{"1\x02" "0x"}}, 0, 0, EntryProblem::BadFont};
-        QTest::newRow("amount 0") << FaultCase{{{ok, QByteArray("1\0" "2x", 4)}}, 0, 1, EntryProblem::ZeroAmount};
-        QTest::newRow("a 0 in the text")
-            << FaultCase{{{QByteArray("1\x02" "2a\0b", 6)}}, 0, 0, EntryProblem::ZeroInText};
-        QTest::newRow("first fault wins") << FaultCase{{{ok, "1\x02" "4", "1\x02"}}, 0, 1, EntryProblem::BadFont};
-        QTest::newRow("behind an empty row") << FaultCase{{{ok, "", "1\x02" "9"}}, -1, 0, {}};
-        QTest::newRow("behind effect '0'") << FaultCase{{{ok, "0\x02" "2", "1\x02"}}, -1, 0, {}};
-        QTest::newRow("behind the marker page") << FaultCase{{{ok}, {}, {"1\x02"}}, -1, 0, {}};
     }
 
     void plan_data()
@@ -273,6 +239,7 @@ private slots:
         QTest::addColumn<PlanCase>("c");
         const QByteArray ok = "1\x02" "2ok";
         const QByteArray zero = "0\x02" "2typed effect";
+        const QByteArray stub = "1\x02";  // too short for a record
         const QByteArray longRow = "1\x02" "2" + QByteArray(100, 'L');
         Pages far(41);
         far[0] = {ok};
@@ -281,19 +248,29 @@ private slots:
         const auto row = [](const char *name, const PlanCase &c) { QTest::newRow(name) << c; };
         row("nothing", {{}, 20, 0, {}, {}, {}, {}});
         row("two pages", {{{ok, ok}, {ok}}, 20, 2, {}, {}, {}, {}});
-        row("behind an empty row", {{{ok, "", ok, ok}}, 20, 1, {}, {}, {}, {"1.3", "1.4"}});
-        row("behind a '0' row", {{{ok, zero, ok}}, 20, 1, {}, {}, {}, {"1.2", "1.3"}});
+        // Rows that are not sent may hold anything.
+        row("behind an empty row", {{{ok, "", "1\x02" "9", ok}}, 20, 1, {}, {}, {}, {"1.3", "1.4"}});
+        row("behind a '0' row", {{{ok, zero, stub}}, 20, 1, {}, {}, {}, {"1.2", "1.3"}});
         row("empty page 1 before a full page 2", {{{}, {ok, ok}}, 20, 0, {}, {}, {2}, {"2.1", "2.2"}});
-        row("'0' row 0 ends the program", {{{ok}, {zero, ok}, {ok}}, 20, 1, {}, {}, {2, 3}, {"2.1", "2.2", "3.1"}});
+        row("'0' row 0 ends the program", {{{ok}, {zero, ok}, {stub}}, 20, 1, {}, {}, {2, 3}, {"2.1", "2.2", "3.1"}});
         row("pages past a 20-page sign", {far, 20, 1, {}, {21, 41}, {}, {}});
         row("page 41 past a 40-page sign, page 21 behind the end", {far, 40, 1, {}, {41}, {21}, {"21.1"}});
         row("a cut page", {{Pages::value_type(20, longRow)}, 20, 1, {1}, {}, {}, {}});
+        row("controls, CR, DEL, C1, amount 13", {{{"1\x0D" "2\x01\n\r\x7F\x85\x9F\xFF"}}, 20, 1, {}, {}, {}, {}});
+        row("too short", {{{ok, stub}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::Incomplete});
+        row("effect not a digit", {{{ok}, {ok, ok, "A\x02" "2"}}, 20, 2, {}, {}, {}, {}, "2.3", EntryProblem::BadEffect});
+        row("font 4", {{{ok}, {"1\x02" "4x"}}, 20, 2, {}, {}, {}, {}, "2.1", EntryProblem::BadFont});
+        row("font 0", {{{"1\x02" "0x"}}, 20, 1, {}, {}, {}, {}, "1.1", EntryProblem::BadFont});
+        row("amount 0", {{{ok, QByteArray("1\0" "2x", 4)}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::ZeroAmount});
+        row("a 0 in the text", {{{stub + QByteArray("2a\0b", 4)}}, 20, 1, {}, {}, {}, {}, "1.1", EntryProblem::ZeroInText});
+        row("first fault wins", {{{ok, "1\x02" "4", stub}}, 20, 1, {}, {}, {}, {}, "1.2", EntryProblem::BadFont});
     }
 
     void plan()
     {
         QFETCH(PlanCase, c);
-        const SendPlan plan = planSend(storeOf(c.pages), modelFor(c.signPages));
+        const MessageStore store = storeOf(c.pages);
+        const SendPlan plan = planSend(store, modelFor(c.signPages));
         const auto fromOne = [](QList<int> pages) {
             for (int &p : pages)
                 ++p;
@@ -307,19 +284,10 @@ private slots:
         QCOMPARE(fromOne(plan.pagesPastLast), c.past);
         QCOMPARE(fromOne(plan.pagesNotReached), c.notReached);
         QCOMPARE(leftOut, c.leftOut);
-        QCOMPARE(fromOne(plan.pagesLost()).size(), c.past.size() + c.notReached.size());
-    }
-
-    void unsendable()
-    {
-        QFETCH(FaultCase, c);
-        const std::optional<EntryFault> fault = findUnsendableEntry(storeOf(c.pages), kModel20);
-        QCOMPARE(fault.has_value(), c.page >= 0);
-        if (fault) {
-            QCOMPARE(fault->page, c.page);
-            QCOMPARE(fault->row, c.row);
+        const std::optional<EntryFault> fault = findUnsendableEntry(store, modelFor(c.signPages));
+        QCOMPARE(fault ? QStringLiteral("%1.%2").arg(fault->page + 1).arg(fault->row + 1) : QString(), c.faultAt);
+        if (fault)
             QCOMPARE(fault->problem, c.problem);
-        }
     }
 
     void decode_data()
@@ -328,18 +296,12 @@ private slots:
         QTest::addColumn<Pages>("pages");
         auto row = [](const char *name, const QByteArrayList &images, const Pages &p) { QTest::newRow(name) << images << p; };
         const QByteArray t1 = title(1);
-        // As a read-back keeps them: the image ends with the last record's 0.
-        row("Hora record", {t1 + hex("070201") + "12:30 pm  " + hex("00")}, {{"7\x02" "1" "12:30 pm  "}});
-        row("as built, with the closing 0", {t1 + hex("010202414243 00 00"), hex("ff")}, {{kAbc}});
         row("empty image stops the pages", {t1 + hex("010202414243 00"), {}, title(3) + hex("010202414243 00")}, {{kAbc}});
         row("short image: page stays empty", {t1.left(13), title(2) + hex("010202414243 00")}, {{}, {kAbc}});
-        row("effect 0 first: empty page", {t1 + hex("0000")}, {});
         const QByteArray kept = t1 + hex("010202414243 00");
         row("no closing 0", {kept + hex("02050358")}, {{kAbc}});
         row("short record", {kept + hex("0102 00 010202 00")}, {{kAbc}});
-        row("effect 9", {kept + hex("090201 58 00")}, {{kAbc, "9\x02" "1X"}});
         row("effect 10", {kept + hex("0a0201 58 00")}, {{kAbc}});
-        row("effect 208", {kept + hex("d00201 58 00")}, {{kAbc}});
         row("font 0", {kept + hex("010200 58 00")}, {{kAbc}});
         row("font 4", {kept + hex("010204 58 00 010202 00")}, {{kAbc}});
         QByteArray many = t1;
@@ -369,7 +331,6 @@ private slots:
             QRandomGenerator rng(0x5a4c58u + quint32(run));
             MessageStore sent;
             const PageImageBuild build = buildPageImages(testprograms::randomProgram(rng, model, sent), model);
-            QVERIFY(build.cutPages.isEmpty());
             // A read-back stops at the pair of 0 bytes and keeps only the first.
             QByteArrayList readBack = build.images;
             for (QByteArray &image : readBack)
@@ -413,11 +374,6 @@ private slots:
         const QByteArrayList refused{"refused"};
         QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
         QTest::newRow("one empty line") << QByteArray("\r\n") << QByteArrayList{""};
-        QTest::newRow("trailing CR LF opens no line") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
-        QTest::newRow("last line without an end") << QByteArray("a\r\nb") << QByteArrayList{"a", "b"};
-        QTest::newRow("CR alone") << QByteArray("a\rb\r\rc") << QByteArrayList{"a", "b", "", "c"};
-        QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QByteArrayList{"a", "", "b"};
-        QTest::newRow("amount 10") << QByteArray("1\n2x\r\n4\n3") << QByteArrayList{"1\n2x", "4\n3"};
         QTest::newRow("LF after CR LF") << QByteArray("a\r\n\nb\r\n") << QByteArrayList{"a", "\nb"};
         QTest::newRow("bytes 0 and 255") << hex("31003200ff0d0a") << QByteArrayList{hex("31003200ff")};
         const QByteArrayList x820(820, "x");
@@ -425,7 +381,6 @@ private slots:
         QTest::newRow("820 lines, last without end") << QByteArray("x\r\n").repeated(819) + "x" << x820;
         QTest::newRow("821 lines") << QByteArray("x\r\n").repeated(821) << refused;
         QTest::newRow("821st line without end") << QByteArray("x\r\n").repeated(820) + "x" << refused;
-        QTest::newRow("821 CR-only lines") << QByteArray("\r").repeated(821) << refused;
     }
 
     void decodeLines()
@@ -446,7 +401,6 @@ private slots:
         QTest::addColumn<QString>("path");  // "big:N": a file of N bytes
         QTest::addColumn<QString>("because");
         QTest::newRow("a device") << "/dev/zero" << "no es un archivo";
-        QTest::newRow("a folder") << "/tmp" << "no es un archivo";
         QTest::newRow("64 MiB fits") << "big:67108864" << "";
         QTest::newRow("one byte more") << "big:67108865" << "demasiado grande";
         QTest::newRow("821 lines") << "lines:821" << "más de 820 líneas";
@@ -469,40 +423,38 @@ private slots:
         QCOMPARE(result.lines.size(), because.isEmpty() ? 1 : 0);
     }
 
-    // The folder takes no new file; root would ignore that, so the saves run as "nobody".
+    // The folder takes no new file, the file in it may be written; root would ignore that, so the
+    // saves run as "nobody", who gets at both as any other user.
     void save()
     {
         QTemporaryDir dir;
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                      | QFile::ExeOther | QFile::ExeGroup));
+        const QString ro = dir.filePath("ro");
+        const QString path = ro + "/p.zlx";
         QVERIFY(QDir(dir.path()).mkdir("ro"));
-        const QString path = dir.filePath("ro/p.zlx");
         QVERIFY(testfiles::write(path, "1\x02" "2old\r\n"));
-        constexpr uid_t kNobody = 65534;
+        // seteuid keeps root's group: the group gets what others get.
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+        QCOMPARE(::chmod(QFile::encodeName(ro).constData(), 0511), 0);
+        QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
         const bool asRoot = geteuid() == 0;
-        if (asRoot && (::chown(QFile::encodeName(dir.filePath("ro")), kNobody, kNobody) != 0
-                       || ::chown(QFile::encodeName(path), kNobody, kNobody) != 0))
-            QFAIL(strerror(errno));
-        QVERIFY(QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner));
         if (asRoot)
-            QCOMPARE(::seteuid(kNobody), 0);
+            QCOMPARE(::seteuid(65534), 0);
         // A sign written by other software can hold a carriage return in a text.
         MessageStore store = storeOf({{"1\x02" "2fine", {}, {}, {}, {}, "1\x02" "2a\rb"}});
         const QString lineBreak = project::writeFile(path, store, 20);
         const QByteArrayList kept = project::readFile(path).lines;
         store.setEntry(0, 5, "1\x02" "2ab");
-        const QStringList errors{project::writeFile(path, store, 20), project::writeFile(dir.filePath("ro/new.zlx"), store, 20),
-                                 project::writeFile(path + "/p.zlx", store, 20)};
+        const QStringList errors{project::writeFile(path, store, 20), project::writeFile(ro + "/new.zlx", store, 20)};
         if (asRoot)
             QCOMPARE(::seteuid(0), 0);
-        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ::chmod(QFile::encodeName(ro).constData(), 0700);
         QVERIFY2(lineBreak.contains("página 1, fila 6"), qPrintable(lineBreak));
         QCOMPARE(kept, QByteArrayList{"1\x02" "2old"});
         QCOMPARE(errors[0], QString());  // written in place
         QCOMPARE(project::readFile(path).lines.size(), 400);
         QCOMPARE(project::readFile(path).lines.value(5), QByteArray("1\x02" "2ab"));
-        QVERIFY2(errors[1].contains(QString::fromLocal8Bit(strerror(EACCES))), qPrintable(errors[1]));
-        QVERIFY2(errors[2].contains(path) && errors[2].contains(QString::fromLocal8Bit(strerror(ENOTDIR))), qPrintable(errors[2]));
+        const QString denied = QString::fromLocal8Bit(strerror(EACCES));
+        QVERIFY2(errors[1].contains(ro) && errors[1].contains(denied), qPrintable(errors[1]));
     }
 };
 
