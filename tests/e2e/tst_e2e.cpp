@@ -182,23 +182,36 @@ private slots:
         QCOMPARE(w.form->store(), editor);
     }
 
-    // The device server dies mid-read: the connection's end is heard at once, within the 500 ms
-    // answer time (else the read would end in a timeout), and told as a dropped connection,
-    // though the page on the line says the port is in use.
+    // The device server dies mid-exchange: the connection's end is heard at once, within the 500 ms
+    // answer time (else the exchange would end in a timeout), and told as a dropped connection,
+    // though the page on the line in a read-back says the port is in use.
+    void deviceServerGone_data()
+    {
+        QTest::addColumn<Exchange>("exchange");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("mid-send") << Exchange::Send << "Envio fallido: puerto caido";
+        QTest::newRow("mid-read of a page saying in use") << Exchange::Read << "Lectura fallida: puerto caido";
+    }
     void deviceServerGone()
     {
+        QFETCH(Exchange, exchange);
+        QFETCH(QString, panel);
         Window w(QStringLiteral("tcp"));
         QVERIFY2(w.problem.isEmpty(), qPrintable(w.problem));
         QVERIFY(w.detect());
         w.sign.setPaceBaud(2400);
+        w.form->document()->open(program("", 4, 80), {});
         w.put(program("Port in use ", 4, 80));
         QSignalSpy progress(w.form->session(), &ProgramSession::progress);
-        QCOMPARE(w.session().read(), Refusal::None);
+        if (exchange == Exchange::Send)
+            QCOMPARE(w.session().send(w.form->store()).refusal, Refusal::None);
+        else
+            QCOMPARE(w.session().read(), Refusal::None);
         QVERIFY(progress.wait(3000));
         w.server->kill();
         QTRY_COMPARE_WITH_TIMEOUT(w.ended.size(), 1, 5000);
-        QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::PortLost}}));
-        QCOMPARE(w.form->panelText(1), QStringLiteral("Lectura fallida: puerto caido"));
+        QCOMPARE(w.ended, (QList<Ended>{{exchange, Outcome::PortLost}}));
+        QCOMPARE(w.form->panelText(1), panel);
         const ExchangeReport &report = w.reports.constFirst();
         QCOMPARE(report.portStatus, PortStatus::Dropped);
         // The sign's answers are no words of the device server.
