@@ -133,6 +133,11 @@ private slots:
         server.clients.constFirst()->write(hex("00"));
         QVERIFY(arrived.wait(3000));
         QCOMPARE(line.read(), hex("b501ff00"));
+        // Nothing left to send: the flush is told all the same.
+        QSignalSpy flushed(&line, &SignPort::flushed);
+        line.flush();
+        QVERIFY(flushed.wait(3000));
+        QCOMPARE(flushed.constFirst().constFirst().toBool(), true);
         server.clients.constFirst()->disconnectFromHost();
         QVERIFY(lost.wait(3000));
         QCOMPARE(lost.constFirst().constFirst().value<PortStatus>(), PortStatus::Dropped);
