@@ -250,6 +250,7 @@ private slots:
         // How each exchange ends. A lost port sends the link back to looking for the sign; anything else keeps it.
         row("send: completes", "sign; send2 > open1 frame; ack > frame; ack > end flush close Completed; ? > sign; tick > -");
         row("read: completes", "sign; read > open1 read1800; block > close Completed; ? > sign; tick > -");
+        row("read: not twice at once", "sign; read > open1 read1800; read > -; block > close Completed");
         row("send: silence", "sign; send2 > open1 frame; ? > Program open sign t1=3000; tick > close Timeout; ? > sign");
         row("read: silence", "sign; read > open1 read1800; ? > Read open sign t1=3000; tick > close Timeout; ? > sign");
         row("send: wrong answer", "sign; send2 > open1 frame; junk > close WrongAnswer; ? > sign");
