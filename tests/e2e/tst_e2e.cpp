@@ -95,6 +95,10 @@ private slots:
         QCOMPARE(w.ended, (QList<Ended>{{Exchange::Read, Outcome::Superseded}, {Exchange::Send, Outcome::Completed}}));
         QCOMPARE(w.form->store(), expected);
         QVERIFY(w.signHolds(expected));
+        // The editor is back on the page it showed before Leer, editable.
+        QCOMPARE(w.editor().currentPage(), 2);
+        QCOMPARE(w.editor().row(0).Text1->text(), QStringLiteral("tres"));
+        QVERIFY(!w.editor().row(0).Text1->isReadOnly());
         // The end frame got out before the port closed, and the virtual sign keeps its memory in a
         // file from one end frame to its next start.
         QTRY_COMPARE(w.sign.sign().endFramesSeen(), 1);
