@@ -26,6 +26,7 @@ private slots:
         QVERIFY(m_files.addProgram("hidden", "1\x05" "1a\r\n1\x05" "1b\r\n\r\n\r\n1\x05" "1e\r\n" + QByteArray("\r\n").repeated(15)
                                                  + "1\x05" "1f\r\n0\x05" "1g\r\n1\x05" "1h\r\n"));
         QVERIFY(m_files.addProgram("empty", ""));
+        QVERIFY(m_files.addProgram("frame64", entry::make(1, 2, '1', QByteArray(45, 'x')) + "\r\n"));  // a 64-byte page
         QVERIFY(m_files.addProgram("far", QByteArray("\r\n").repeated(400) + "1\x02" "1x\r\n"));  // page 21 only
         QVERIFY(testfiles::write(m_files.path("effectx.zlx"), "x\x05" "1ab\r\n"));
         QVERIFY(testfiles::write(m_files.path("page41.zlx"), QByteArray("\r\n").repeated(800) + "1\x02" "1x\r\n"));
@@ -126,6 +127,8 @@ private slots:
              R"(.*\\x9f\xa0¡.*Ð\\xd1Ò.*ð\\xf1ò.*ÿ$)",
              R"(^1\t2\tColor B\t255\t3\t\\xf1$)", R"(^1\t3\tParpadeo\t10\t2\t\\t$)", R"(^1\t4\tCaida\t30\t1\tÑñ\\xd1\\xf1\\\\$)"},
             "", "same:rt.zlx=allbytes.zlx");
+        row("a page of exactly one frame", "z20", "", "send @D/frame64.zlx --port @1", 0, {"^@1\tok\tframes 2\t"},
+            "@1: page 1 sent", "holds-frame64");
         // Results and listings.
         row("results in --port order", "late,z20", "", "send @D/other.zlx --port @1 --port @2", 0,
             {R"(\A@1\tok\t[^\n]*\n@2\tok\t[^\n]*\n\z)"});
