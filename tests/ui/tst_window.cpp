@@ -107,6 +107,8 @@ private slots:
         QCOMPARE(line1->geometry(), QRect(0, 40, 673, 1));  // both ends drawn
         QCOMPARE(line1->palette().color(QPalette::Window), e.palette().color(QPalette::Midlight));
         QCOMPARE(bar->backgroundRole(), QPalette::Button);
+        for (int n = 1; n <= 3; ++n)
+            QCOMPARE(h.panel(n)->frameStyle(), int(QFrame::Panel | QFrame::Sunken));
         QCOMPARE(f.cmdNuevo->iconSize(), QSize(48, 44));
         // The window owns the port and the timers.
         QVERIFY(h.port->parent() == &f && h.timer1->parent() == &f && h.timer2->parent() == &f);
