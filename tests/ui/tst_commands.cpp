@@ -232,7 +232,8 @@ private slots:
         QCOMPARE(h.editor().currentPage(), 1);
         for (int r = 0; r < 2; ++r) {
             const EditorRow &row = h.editor().row(r);
-            QCOMPARE(row.cmbVelocidad->currentText() + row.cmbFuente->currentText() + row.Text1->text(), QString());
+            QCOMPARE(row.cmbVelocidad->currentText() + row.Text2->text() + row.cmbFuente->currentText() + row.Text1->text(),
+                     QString());
         }
         QCOMPARE(h.form->panelText(3), h.path("p.zlx"));
         QVERIFY(h.form->cmdEnviar->isEnabled());

@@ -84,6 +84,8 @@ private slots:
             if (auto *label = qobject_cast<QLabel *>(c.widget))
                 QVERIFY2(label->text() == c.caption, c.name);
             QVERIFY2(!c.weight || c.widget->font().weight() == c.weight, c.name);
+            if (QString(c.name).startsWith(u"Label"))
+                QVERIFY2(c.widget->palette().color(QPalette::WindowText) == Qt::white, c.name);
         }
         // The tab key reaches the widgets that take the focus in that order.
         QMap<int, QString> wanted;
