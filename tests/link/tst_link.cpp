@@ -10,6 +10,8 @@
 
 #include <QTest>
 
+#include <utility>
+
 using namespace zlx;
 using namespace signbytes;
 using namespace std::chrono_literals;
@@ -70,6 +72,8 @@ struct Rig
             record();
         else
             QObject::connect(reply, &ExchangeReply::finished, reply, record);
+        if (reply)
+            QObject::connect(reply, &ExchangeReply::progress, reply, [this] { seen << (tellProgress ? "+" : ""); });
         return reply;
     }
     QString state() const
@@ -90,7 +94,8 @@ struct Rig
         static const QHash<QString, QByteArray> answers{{"ack", kAck}, {"acks", kAck + kAck}, {"block", block()},
             {"title", kTitle}, {"title65", kTitle.first(65)}, {"junk", QByteArray(66, '\0')},
             {"stale", block(page(1, "OLD"))}, {"found", hex("b5010000")}, {"found2", hex("b5020000")},
-            {"found3", hex("b5030000")}, {"x00", hex("00")}};
+            {"found3", hex("b5030000")}, {"x00", hex("00")},
+            {"foreign", block("written by something else")}};
         const QHash<QString, bool *> settings{{"pending", &port.pending}, {"hold", &port.holdFlush},
             {"writefail", &port.writeFails}, {"flushfail", &port.flushFails}};
         const auto pages = [](const std::optional<SignModel> &m) { return m ? QString::number(m->pageCount) : "-"; };
@@ -99,7 +104,7 @@ struct Rig
         else if (t == u"scan" || t == u"tick")
             seen << QString::fromLatin1((t == u"scan" ? timer2 : timer1).fire() ? "" : "-");
         else if (t == u"sign")
-            detect(), seen.clear();
+            detect(), seen.clear(), timer1.starts = 0;
         else if (t.startsWith(u"send") || t == u"begin")
             watch(link.beginSend());
         else if (t == u"read")
@@ -120,6 +125,10 @@ struct Rig
             seen << pages(link.model()) + u'/' + pages(link.exchangeModel());
         else if (t == u"threshold")
             seen << QString::number(port.receiveThreshold());
+        else if (t == u"starts")
+            seen << QString::number(std::exchange(timer1.starts, 0));
+        else if (t == u"progress")
+            tellProgress = true;
         // The port's and the link's settings
         else if (bool *flag = settings.value(t))
             *flag = true;
@@ -152,6 +161,7 @@ struct Rig
     ManualTicker timer2;
     SignLink link;
     QStringList seen;
+    bool tellProgress = false;
 };
 
 // A sign's memory: page images at their page addresses, 0xFF elsewhere.
@@ -255,6 +265,9 @@ private slots:
         row("read: silence", "sign; read > open1 read1800; ? > Read open sign t1=3000; tick > close Timeout; ? > sign");
         row("send: wrong answer", "sign; send2 > open1 frame; junk > close WrongAnswer; ? > sign");
         row("read: wrong answer", "sign; read > open1 read1800; junk > close WrongAnswer; ? > sign");
+        // Progress is told for a block read, not for an answer that ends the read.
+        row("read: progress, then a foreign page", "sign; progress; read > open1 read1800; stale > + read1c00; foreign > close ForeignPage");
+        row("read: progress, then a wrong answer", "sign; progress; read > open1 read1800; title > + read1840; junk > close WrongAnswer");
         row("send: two acknowledgements at once", "sign; send2 > open1 frame; acks > close WrongAnswer");
         row("send: port vanishes", "sign; send2 > open1 frame; vanish > off PortLost/Dropped; ? > t2; tick > -");
         row("read: port vanishes", "sign; read > open1 read1800; vanish > off PortLost/Dropped; ? > t2; tick > -");
@@ -275,7 +288,8 @@ private slots:
         row("cancel, port failed", "sign; hold; send > open1 frame; cancel > flush Cancelled; ack; stuck > close released");
         row("cancel before the first request", "sign; pending; send > open1; cancel > close Cancelled; opened");
         // The end frame leaves before the port closes; an answer to it is no longer heard.
-        row("end frame out", "sign; hold; send > open1 frame; ack > end flush; ? > Program open sign t1=3000; ack; flushed > close Completed");
+        row("end frame out", "sign; hold; send > open1 frame; starts > 1; ack > end flush; starts > 1; ? > Program open sign t1=3000; ack; "
+            "flushed > close Completed");
         row("end frame stuck", "sign; hold; send > open1 frame; ack > end flush; ack; stuck > close off PortLost/Dropped");
         row("end frame never told", "sign; hold; send > open1 frame; ack > end flush; ack; tick > close off PortLost/Dropped");
         // An exchange over another whose answer is still due: nothing is written until that answer is in
