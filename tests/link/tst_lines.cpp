@@ -27,6 +27,7 @@ private slots:
         row("RFC2217://sign.example:2217", "rfc2217://sign.example:2217");
         row("tcp://[::1]:4001", "tcp://[::1]:4001", {"tcp://[::1]:4001"});
         row("tcp://::1:4001", "!\"tcp://::1:4001\": an IPv6 host goes in brackets");
+        row("tcp://[::1:4001", "!\"tcp://[::1:4001\": an IPv6 host goes in brackets");
         row("tcp://h", "!\"tcp://h\" is not HOST:PORT");
         row("tcp://h:0", "!\"tcp://h:0\" is not HOST:PORT");
         row("rfc2217://h:65536", "!\"rfc2217://h:65536\" is not");
@@ -38,6 +39,7 @@ private slots:
         row("/dev/a:/dev/b", "/dev/a:/dev/b", {"/dev/a", "/dev/b"});
         row("tcp://h:1:/dev/x:rfc2217://[::1]:4001:tcp://k:2", "!", {"tcp://h:1", "/dev/x", "rfc2217://[::1]:4001", "tcp://k:2"});
         row("a::b", "a::b", {"a", "", "b"});  // an empty entry is kept
+        row(":/dev/b", ":/dev/b", {"", "/dev/b"});
         row("tcp://h:1x:b", "!", {"tcp://h:1x", "b"});  // junk after a port stays with it
         row("ttyS0", "ttyS0", {"ttyS0"});  // a relative path is a device
     }
