@@ -1,7 +1,8 @@
 // The read-back stepper and the link against a scripted port and hand-fired timers. Most link
 // cases are scripts: steps separated by ';', each "step > what the port and the link did in it",
 // in order: opens, frames written, flushes, closes, notices, exchangesAvailable ("on"/"off"),
-// each ended exchange's outcome (with the port's status unless Opened), lineReleased.
+// each ended exchange's outcome (with the port's status unless Opened), lineReleased; after the step
+// "progress", each progress an exchange tells, as "+".
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
 #include "SignBytes.h"
