@@ -53,6 +53,7 @@ private slots:
         QTest::newRow("no single-byte code") << QByteArray("a€") << P::NoSingleByte << "€";
         QTest::newRow("two bytes, past Latin-1") << hex("df 80") << P::NoSingleByte << "߀";
         QTest::newRow("outside the basic plane") << QByteArray("\xf0\x9f\x98\x80") << P::NoSingleByte << "😀";
+        QTest::newRow("the replacement character, the last three-byte lead") << hex("ef bf bd") << P::NoSingleByte << "\uFFFD";
         QTest::newRow("a Latin-1 byte") << hex("61 f1") << P::NotUtf8 << "";
         QTest::newRow("a sequence cut short") << hex("61 c3") << P::NotUtf8 << "";
         QTest::newRow("a lead byte then ASCII") << hex("c3 41") << P::NotUtf8 << "";
