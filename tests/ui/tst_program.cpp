@@ -110,7 +110,8 @@ private slots:
         };
         fillRow(h.editor(), 0, 1, "3", "1", "ABC");
         row0.Text1->setFocus();
-        row0.cmbFuente->setFocus();  // within the row: nothing committed
+        for (QWidget *box : std::initializer_list<QWidget *>{row0.cmbFuente, row0.cmbVelocidad, row0.cmbEfecto, row0.Text1})
+            box->setFocus();  // within the row: nothing committed
         QVERIFY(!h.form->document()->isModified());
         h.editor().row(1).Text1->setFocus();  // leaving row 0 commits the page: one step
         QVERIFY(h.form->document()->isModified());
