@@ -18,6 +18,18 @@ inline QByteArray page(int n, const QByteArray &text, int closing = 1)
     return title(n) + (text.isNull() ? QByteArray() : hex("010202") + text + '\0') + QByteArray(closing, '\0');
 }
 
+// A program as a table: pages[p][r] is entry (p, r).
+using Pages = QList<QByteArrayList>;
+
+inline zlx::MessageStore storeOf(const Pages &pages)
+{
+    zlx::MessageStore s;
+    for (int p = 0; p < pages.size(); ++p)
+        for (int r = 0; r < pages[p].size(); ++r)
+            s.setEntry(p, r, pages[p][r]);
+    return s;
+}
+
 // A read answer: the mark B5, the 64 bytes asked for, the closing 0.
 inline QByteArray block(const QByteArray &bytes = QByteArray(1, '\xff'))
 {
