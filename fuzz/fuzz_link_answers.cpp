@@ -3,7 +3,9 @@
 // later, refuse, be busy, want a quiet spell or hold back its flush. The input is a script of
 // operations; after each one the link's invariants are checked, and at its end a silent sign
 // must end whatever exchange is still under way.
+#include "FuzzInput.h"
 #include "Invariant.h"
+#include "LinkState.h"
 #include "ManualTicker.h"
 #include "ScriptedPort.h"
 #include "link/ExchangeReply.h"
@@ -24,26 +26,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class Input
-{
-public:
-    Input(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
-    bool done() const { return m_at >= m_size; }
-    uint8_t byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-    QByteArray bytes(int n)
-    {
-        QByteArray out;
-        for (int i = 0; i < n; ++i)
-            out.append(char(byte()));
-        return out;
-    }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size;
-    size_t m_at = 0;
-};
-
 // Numbers 0..14 keep the meaning they have in the committed corpus.
 enum Op : uint8_t {
     SetUp, FireTimer1, FireTimer2, DeliverRaw, DeliverAck, DeliverDetection, DeliverBlock,
@@ -57,7 +39,7 @@ enum Op : uint8_t {
 class Harness
 {
 public:
-    explicit Harness(Input &in) : m_in(in)
+    explicit Harness(FuzzInput &in) : m_in(in)
     {
         QObject::connect(&m_link, &SignLink::portNotice, [this](const QString &address, PortStatus status) {
             const QString key = address + QString::number(int(status));
@@ -79,7 +61,7 @@ public:
                 fprintf(stderr, "op %2d -> mode %-12s settling %d open %d active %d timer1 %d/%d\n", op,
                         qPrintable(modeName(m_link.mode())), m_link.settling(), m_port.isOpen(),
                         m_active ? int(*m_active) : -1, int(m_timer1.isEnabled()), int(m_timer1.interval().count()));
-            check();
+            checkLinkState(m_link, m_port, m_timer1, m_timer2, m_active);
         }
         // The sign falls silent: the settle, the open, the quiet spell and then the response time
         // end what is under way.
@@ -92,6 +74,12 @@ public:
     }
 
 private:
+    static void flip(QSet<int> &ports)
+    {
+        if (!ports.remove(1))
+            ports.insert(1);
+    }
+
     void step(int op)
     {
         switch (op) {
@@ -106,21 +94,10 @@ private:
             m_cancelAsked = m_active.has_value();
             m_link.cancel();
             break;
-        case ToggleVanished:
-            if (m_port.vanished)
-                m_port.vanished = false;
-            else
-                m_port.vanish();
-            break;
+        case ToggleVanished: m_port.vanished ? void(m_port.vanished = false) : m_port.vanish(); break;
         case ToggleWriteFails: m_port.writeFails = !m_port.writeFails; break;
-        case ToggleRefusing:
-            if (!m_port.refusing.remove(1))
-                m_port.refusing.insert(1);
-            break;
-        case ToggleBusy:
-            if (!m_port.busy.remove(1))
-                m_port.busy.insert(1);
-            break;
+        case ToggleRefusing: flip(m_port.refusing); break;
+        case ToggleBusy: flip(m_port.busy); break;
         case TogglePending: m_port.pending = !m_port.pending; break;
         case ToggleQuiet: m_port.quiet = m_port.quiet.count() ? 0ms : 20ms; break;
         case ToggleHoldFlush: m_port.holdFlush = !m_port.holdFlush; break;
@@ -269,39 +246,7 @@ private:
         }
     }
 
-    void check() const
-    {
-        const LinkMode mode = m_link.mode();
-        const bool exchange = mode == LinkMode::Program || mode == LinkMode::Read;
-        require(exchange == m_active.has_value(), "an exchange the link and its caller disagree on");
-        if (m_active)
-            require(*m_active == (mode == LinkMode::Program ? Exchange::Send : Exchange::Read), "exchange kind");
-        require(m_link.programBusy() == (mode == LinkMode::Program), "programBusy out of step");
-        require(m_link.readBusy() == (mode == LinkMode::Read), "readBusy out of step");
-        if (mode == LinkMode::Idle)
-            require(!m_port.isOpen() || m_link.releasing(), "port open while idle");
-        // A step, a quiet spell, an open's bound, or the response time: something always ticks.
-        const auto ticking = [this](std::initializer_list<std::chrono::milliseconds> intervals) {
-            return m_timer1.isEnabled() && std::find(intervals.begin(), intervals.end(), m_timer1.interval()) != intervals.end();
-        };
-        if (mode == LinkMode::Detect) {
-            require(!m_link.signDetected(), "scanning after detection");
-            require(ticking({100ms, 20ms, 3000ms}), "scan without its step timer");
-        }
-        if (exchange) {
-            require(m_link.exchangeModel().has_value(), "exchange without a model");
-            // A sign that falls silent must always end the exchange.
-            require(ticking({20ms, 3000ms}), "exchange without a response timer");
-        }
-        if (m_link.settling())
-            require(exchange || m_link.releasing(), "settling with no exchange to follow");
-        if (m_link.releasing())
-            require(m_timer1.isEnabled() && m_timer1.interval() == 3000ms, "a cancelled line without its bound");
-        if (m_link.signDetected())
-            require(!m_timer2.isEnabled(), "scan pass armed after detection");
-    }
-
-    Input &m_in;
+    FuzzInput &m_in;
     ScriptedPort m_port;  // COM1 only
     ManualTicker m_timer1;
     ManualTicker m_timer2;
@@ -325,7 +270,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Input in(data, size);
+    FuzzInput in(data, size);
     Harness harness(in);
     static const bool trace = qEnvironmentVariableIsSet("ZANTOLUX_FUZZ_TRACE");
     harness.run(trace);
